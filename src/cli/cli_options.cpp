@@ -1,0 +1,289 @@
+#include "cli/cli_options.h"
+
+#include <algorithm>
+#include <string_view>
+
+namespace trulvex::cli {
+namespace {
+
+bool AllDigits(std::string_view s) {
+  return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) {
+    return c >= '0' && c <= '9';
+  });
+}
+
+std::optional<InputEncoding> ParseInputEncoding(std::string_view value) {
+  if (value == "auto") return InputEncoding::kAuto;
+  if (value == "cp1251") return InputEncoding::kCp1251;
+  if (value == "utf-8" || value == "utf8") return InputEncoding::kUtf8;
+  return std::nullopt;
+}
+
+std::optional<TextEncoding> ParseOutputEncoding(std::string_view value) {
+  if (value == "cp1251") return TextEncoding::kCp1251;
+  if (value == "utf-8" || value == "utf8") return TextEncoding::kUtf8;
+  return std::nullopt;
+}
+
+// Walks the arguments of one subcommand; options take their value either
+// as the next argument or after "=".
+class ArgumentReader {
+ public:
+  explicit ArgumentReader(const std::vector<std::string>& args)
+      : args_(args) {}
+
+  bool Done() const { return next_ >= args_.size(); }
+
+  // Splits the next argument into its option name and an attached value.
+  void Take(bool split, std::string* name,
+            std::optional<std::string>* attached) {
+    const std::string& arg = args_[next_++];
+    attached->reset();
+    const std::size_t eq = arg.find('=');
+    if (split && arg.starts_with("--") && eq != std::string::npos) {
+      *name = arg.substr(0, eq);
+      *attached = arg.substr(eq + 1);
+    } else {
+      *name = arg;
+    }
+  }
+
+  // The value of an option: attached, or the next argument.
+  bool Value(const std::string& name, std::optional<std::string>* attached,
+             std::string* value, std::string* error) {
+    if (*attached) {
+      *value = **attached;
+      return true;
+    }
+    if (Done()) {
+      *error = "Для параметра " + name + " не указано значение.";
+      return false;
+    }
+    *value = args_[next_++];
+    return true;
+  }
+
+ private:
+  const std::vector<std::string>& args_;
+  std::size_t next_ = 1;
+};
+
+bool ParseCommon(const std::string& name, ArgumentReader* reader,
+                 std::optional<std::string>* attached, CliOptions* options,
+                 std::string* error, bool* handled) {
+  *handled = true;
+  std::string value;
+  if (name == "-o" || name == "--output") {
+    if (!reader->Value(name, attached, &value, error)) return false;
+    if (value.empty()) {
+      *error = "Не указан путь к файлу результата.";
+      return false;
+    }
+    options->output = value;
+  } else if (name == "-e" || name == "--encoding") {
+    if (!reader->Value(name, attached, &value, error)) return false;
+    const auto encoding = ParseInputEncoding(value);
+    if (!encoding) {
+      *error = "Неизвестная кодировка \"" + value +
+               "\": допустимы auto, cp1251, utf-8.";
+      return false;
+    }
+    options->input_encoding = *encoding;
+  } else {
+    *handled = false;
+  }
+  return true;
+}
+
+bool ParseTableOption(const std::string& name, ArgumentReader* reader,
+                      std::optional<std::string>* attached,
+                      CliOptions* options, std::string* error) {
+  std::string value;
+  if (name == "-p" || name == "--profile") {
+    if (!reader->Value(name, attached, &value, error)) return false;
+    options->profile = value;
+  } else if (name == "--set") {
+    if (!reader->Value(name, attached, &value, error)) return false;
+    const std::size_t eq = value.find('=');
+    if (eq == std::string::npos || eq == 0) {
+      *error = "Параметр --set ожидает КЛЮЧ=ЗНАЧЕНИЕ, получено \"" + value +
+               "\".";
+      return false;
+    }
+    options->overrides.emplace_back(value.substr(0, eq), value.substr(eq + 1));
+  } else if (name == "--output-encoding") {
+    if (!reader->Value(name, attached, &value, error)) return false;
+    const auto encoding = ParseOutputEncoding(value);
+    if (!encoding) {
+      *error = "Неизвестная кодировка результата \"" + value +
+               "\": допустимы cp1251, utf-8.";
+      return false;
+    }
+    options->output_encoding = *encoding;
+  } else {
+    *error = "Неизвестный параметр " + name + ".";
+    return false;
+  }
+  return true;
+}
+
+bool ParseBinOption(const std::string& name, ArgumentReader* reader,
+                    std::optional<std::string>* attached, CliOptions* options,
+                    std::string* error) {
+  std::string value;
+  BinOptions& bin = options->bin;
+  if (name == "--existing") {
+    bin.SaveFile = 1;
+  } else if (name == "--at") {
+    if (!reader->Value(name, attached, &value, error)) return false;
+    if (!AllDigits(value) || value.size() > 19) {
+      *error = "Начальный адрес должен быть десятичным числом, получено \"" +
+               value + "\".";
+      return false;
+    }
+    bin.AddFile = 1;
+    bin.start_address = value;
+  } else if (name == "--replace") {
+    bin.AsAddFile = 1;
+  } else if (name == "--past-end") {
+    if (!reader->Value(name, attached, &value, error)) return false;
+    if (value != "append" && value != "cancel") {
+      *error = "Параметр --past-end принимает append или cancel.";
+      return false;
+    }
+    options->append_past_end = value == "append";
+  } else if (name == "--delete-undisplayable") {
+    bin.DelErrSunmol = 1;
+  } else if (name == "--delete-spaces") {
+    bin.DelSpace = 1;
+    if (*attached) {
+      const std::string& count = **attached;
+      if (!AllDigits(count) || count.size() > 3 || std::stoi(count) < 1 ||
+          std::stoi(count) > 100) {
+        *error = "Число пробелов для --delete-spaces должно быть от 1 до 100.";
+        return false;
+      }
+      bin.CountSpace = std::stoi(count);
+    }
+  } else {
+    *error = "Неизвестный параметр " + name + ".";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+ParseResult ParseArguments(const std::vector<std::string>& args) {
+  ParseResult result;
+  CliOptions& options = result.options;
+  if (args.empty() || args[0] == "help" || args[0] == "-h" ||
+      args[0] == "--help") {
+    options.command = Command::kHelp;
+    return result;
+  }
+  if (args[0] == "--version") {
+    options.command = Command::kVersion;
+    return result;
+  }
+  if (args[0] == "table") {
+    options.command = Command::kTable;
+  } else if (args[0] == "bin") {
+    options.command = Command::kBin;
+  } else {
+    result.error = "Неизвестная команда \"" + args[0] +
+                   "\". Команды: table, bin, help.";
+    return result;
+  }
+
+  ArgumentReader reader(args);
+  bool have_input = false;
+  bool only_operands = false;
+  while (!reader.Done()) {
+    std::string name;
+    std::optional<std::string> attached;
+    reader.Take(!only_operands, &name, &attached);
+    if (!only_operands && name == "--") {
+      only_operands = true;
+      continue;
+    }
+    if (only_operands || name.size() < 2 || name[0] != '-') {
+      if (have_input) {
+        result.error = "Указано больше одного входного файла.";
+        return result;
+      }
+      have_input = true;
+      options.input = name == "-" ? "" : name;
+      continue;
+    }
+    if (name == "-h" || name == "--help") {
+      options.command = Command::kHelp;
+      return result;
+    }
+    bool handled = false;
+    if (!ParseCommon(name, &reader, &attached, &options, &result.error,
+                     &handled)) {
+      return result;
+    }
+    if (handled) continue;
+    const bool parsed =
+        options.command == Command::kTable
+            ? ParseTableOption(name, &reader, &attached, &options,
+                               &result.error)
+            : ParseBinOption(name, &reader, &attached, &options,
+                             &result.error);
+    if (!parsed) return result;
+  }
+
+  if (options.command == Command::kBin) {
+    const BinOptions& bin = options.bin;
+    if (options.output.empty()) {
+      result.error = "Не указан файл результата: -o ФАЙЛ.";
+    } else if (bin.AddFile == 1 && bin.SaveFile != 1) {
+      result.error = "Параметр --at действует только вместе с --existing.";
+    } else if (bin.AsAddFile == 1 && bin.AddFile != 1) {
+      result.error = "Параметр --replace действует только вместе с --at.";
+    }
+  }
+  return result;
+}
+
+const char* HelpText() {
+  return R"(trulvex-cli — перевод текста в коды знакогенератора HD44780 (кириллица)
+
+Использование:
+  trulvex-cli table [-p ИМЯ] [--set КЛЮЧ=ЗНАЧЕНИЕ]... [-e auto|cp1251|utf-8]
+                    [--output-encoding cp1251|utf-8] [-o ФАЙЛ] [ФАЙЛ|-]
+  trulvex-cli bin -o ФАЙЛ [--existing] [--at АДРЕС] [--replace]
+                  [--past-end append|cancel] [--delete-undisplayable]
+                  [--delete-spaces[=N]] [-e auto|cp1251|utf-8] [ФАЙЛ|-]
+  trulvex-cli help
+
+table  Таблица данных для ассемблера или Basic по профилю.
+       -p ИМЯ           профиль (без учёта регистра латинских букв);
+                        без -p берётся первый профиль
+       --set К=З        заменить поле профиля на время запуска,
+                        например --set CountByte=16 --set "RazdelitelData=, "
+       -e КОДИРОВКА     кодировка текста; auto: UTF-8 с меткой BOM или
+                        корректный UTF-8 с не-ASCII символами, иначе cp1251
+       --output-encoding  кодировка таблицы; по умолчанию кодировка текста
+                        (UTF-8, если вывод идёт на терминал)
+       -o ФАЙЛ          записать таблицу в файл (по умолчанию — на экран)
+
+bin    Коды символов в виде байтов двоичного файла.
+       -o ФАЙЛ          файл результата (новый файл заменяет прежний)
+       --existing       дописать в существующий файл (создаётся, если его нет)
+       --at АДРЕС       вставить с этого смещения (десятичное, от 0)
+       --replace        вместе с --at: заменить байты вместо вставки
+       --past-end       если адрес не меньше размера файла: append — дописать
+                        в конец, cancel — ничего не записывать (по умолчанию)
+       --delete-undisplayable  удалять неотображаемые символы
+       --delete-spaces[=N]     оставлять не больше N пробелов подряд (1–100, 2)
+
+Текст читается из ФАЙЛА или со стандартного ввода, если ФАЙЛ не указан или "-".
+Коды возврата: 0 — успех, 1 — преобразование отклонено, 2 — ошибка в
+параметрах, 3 — ошибка файла.
+)";
+}
+
+}  // namespace trulvex::cli
