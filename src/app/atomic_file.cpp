@@ -40,9 +40,12 @@ std::unique_ptr<AtomicFileWriter> AtomicFileWriter::Begin(
     const fs::path& target) {
   std::error_code error;
   const fs::file_status status = fs::status(target, error);
-  if (fs::exists(status) &&
-      (!fs::is_regular_file(status) || IsReadOnlyFile(target))) {
-    return nullptr;
+  if (fs::is_directory(status) || IsReadOnlyFile(target)) return nullptr;
+  if (fs::exists(status) && !fs::is_regular_file(status)) {
+    std::FILE* file = std::fopen(target.string().c_str(), "wb");
+    if (file == nullptr) return nullptr;
+    return std::unique_ptr<AtomicFileWriter>(
+        new AtomicFileWriter(target, fs::path(), file));
   }
   std::random_device seed;
   std::mt19937_64 random(seed());
@@ -67,7 +70,7 @@ AtomicFileWriter::AtomicFileWriter(fs::path target, fs::path temp,
 
 AtomicFileWriter::~AtomicFileWriter() {
   if (file_ != nullptr) std::fclose(file_);
-  if (!temp_.empty()) {
+  if (!direct() && !committed_) {
     std::error_code ignored;
     fs::remove(temp_, ignored);
   }
@@ -104,6 +107,7 @@ bool AtomicFileWriter::Commit() {
   const bool closed = std::fclose(file_) == 0;
   file_ = nullptr;
   if (failed_ || !flushed || !closed) return false;
+  if (direct()) return true;
   std::error_code error;
   const fs::file_status old_status = fs::status(target_, error);
   if (!error && fs::exists(old_status)) {
@@ -111,7 +115,7 @@ bool AtomicFileWriter::Commit() {
   }
   fs::rename(temp_, target_, error);
   if (error) return false;
-  temp_.clear();
+  committed_ = true;
   return true;
 }
 

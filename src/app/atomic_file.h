@@ -20,8 +20,9 @@ bool IsReadOnlyFile(const std::filesystem::path& path);
 class AtomicFileWriter {
  public:
   // Starts the replacement of `target` (which need not exist). Returns
-  // null when the target is read-only, is not a plain file, or no
-  // temporary file can be made beside it.
+  // null when the target is read-only, a directory, or no temporary file
+  // can be made beside it. A device or pipe (say /dev/null) cannot be
+  // replaced and holds nothing to keep: it is written directly.
   static std::unique_ptr<AtomicFileWriter> Begin(
       const std::filesystem::path& target);
 
@@ -38,11 +39,13 @@ class AtomicFileWriter {
  private:
   AtomicFileWriter(std::filesystem::path target, std::filesystem::path temp,
                    std::FILE* file);
+  bool direct() const { return temp_.empty(); }
 
   std::filesystem::path target_;
   std::filesystem::path temp_;
   std::FILE* file_;
   bool failed_ = false;
+  bool committed_ = false;
 };
 
 // The file a path names after following symbolic links, so that replacing

@@ -40,6 +40,11 @@ bool ReadInput(const std::string& path, std::FILE* stdin_file,
                                        file.get());
     bytes->resize(got);
     if (got < size) return std::ferror(file.get()) == 0;
+    // Only a file that grew meanwhile has more; don't regrow the buffer
+    // for the end-of-file check.
+    const int next = std::fgetc(file.get());
+    if (next == EOF) return std::ferror(file.get()) == 0;
+    std::ungetc(next, file.get());
   }
   return ReadAll(file.get(), bytes);
 }

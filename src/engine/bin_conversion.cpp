@@ -7,7 +7,7 @@
 #include <system_error>
 
 #include "app/atomic_file.h"
-#include "engine/char_map.h"
+#include "engine/code_mapping.h"
 #include "engine/text_preparation.h"
 
 namespace trulvex {
@@ -26,24 +26,7 @@ bool NeedsStartAddress(const BinOptions& options) {
   return options.SaveFile == 1 && options.AddFile == 1;
 }
 
-// A device or pipe named as the target (for example /dev/null) is written
-// directly: it cannot be replaced, and there is nothing in it to keep.
-BinOutcome WriteToDevice(const fs::path& path, std::string_view codes) {
-  FilePtr file(std::fopen(path.string().c_str(), "wb"));
-  if (!file) return BinOutcome::kCreateFailed;
-  const bool written =
-      std::fwrite(codes.data(), 1, codes.size(), file.get()) == codes.size() &&
-      std::fflush(file.get()) == 0;
-  return written ? BinOutcome::kSuccess : BinOutcome::kWriteFailed;
-}
-
 BinOutcome WriteNewFile(const fs::path& target, std::string_view codes) {
-  std::error_code error;
-  const fs::file_status status = fs::status(target, error);
-  if (fs::exists(status) && !fs::is_regular_file(status) &&
-      !fs::is_directory(status)) {
-    return WriteToDevice(target, codes);
-  }
   std::unique_ptr<AtomicFileWriter> writer = AtomicFileWriter::Begin(target);
   if (!writer) return BinOutcome::kCreateFailed;
   if (!writer->Write(codes) || !writer->Commit()) {
@@ -110,39 +93,6 @@ std::string QuotedPath(std::string_view lead, std::string_view path) {
 }
 
 }  // namespace
-
-std::string MapToLcdCodes(std::string text) {
-  char* const data = text.data();
-  std::size_t write = 0;
-  for (std::size_t read = 0; read < text.size(); ++read) {
-    const std::uint8_t code = CharToLcdCode(static_cast<std::uint8_t>(data[read]));
-    data[write] = static_cast<char>(code);
-    write += code != 0;
-  }
-  text.resize(write);
-  return text;
-}
-
-std::string FlattenToLcdCodes(std::string text) {
-  char* const data = text.data();
-  const std::size_t size = text.size();
-  std::size_t write = 0;
-  for (std::size_t read = 0; read < size; ++read) {
-    const char c = data[read];
-    std::uint8_t code = CharToLcdCode(static_cast<std::uint8_t>(c));
-    if (code == 0 && (c == '\t' || c == '\r' || c == '\n')) {
-      if (c != '\t') {
-        const char pair = c == '\r' ? '\n' : '\r';
-        if (read + 1 < size && data[read + 1] == pair) ++read;
-      }
-      code = ' ';
-    }
-    data[write] = static_cast<char>(code);
-    write += code != 0;
-  }
-  text.resize(write);
-  return text;
-}
 
 std::uint64_t ParseStartAddress(std::string_view field) {
   constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "app/user_message.h"
+#include "engine/code_mapping.h"
 
 namespace trulvex {
 
@@ -50,13 +51,6 @@ BinOutcome StartBinConversion(const std::filesystem::path& path,
 BinOutcome ConvertToBin(const std::filesystem::path& path,
                         std::string prepared, const BinOptions& options,
                         const AppendPastEndQuestion& ask);
-
-// The display codes of a prepared text, undisplayable characters left out;
-// reuses the text's memory.
-std::string MapToLcdCodes(std::string text);
-
-// The same as MapToLcdCodes of FlattenText, in one pass.
-std::string FlattenToLcdCodes(std::string text);
 
 // The value of the start address field: its leading decimal digits.
 std::uint64_t ParseStartAddress(std::string_view field);

@@ -56,16 +56,46 @@ class Run {
     const std::int32_t count_byte = EffectiveCountByte(profile_);
     // Flattening leaves no tab or line break, so pieces need no normalising.
     const bool normalize = count_byte == 0;
+    // Without word wrap every piece but the last has `CountByte` characters.
+    const bool fixed_length = count_byte > 0 && profile_.PerenosPoSlovam != 1;
+    const std::string_view all = text;
+    std::size_t offset = 0;
+    if (fixed_length && observer_ == nullptr &&
+        static_cast<std::size_t>(count_byte) <= kQuietBlock) {
+      // Whole batches of pieces at once: the common case, and the fast one.
+      const auto length = static_cast<std::size_t>(count_byte);
+      // As many pieces as fill about one chunk of output.
+      const std::size_t pieces_per_batch = std::clamp<std::size_t>(
+          limits_.chunk_bytes / layout_.PieceRoom(length), 1,
+          kQuietBlock / length + 1);
+      const std::size_t batch = pieces_per_batch * length;
+      for (; offset < all.size(); offset += batch) {
+        const std::string_view stretch = all.substr(offset, batch);
+        const std::size_t pieces = (stretch.size() + length - 1) / length;
+        char* dst = out_.Reserve(pieces * layout_.PieceRoom(length));
+        out_.CommitTo(layout_.WritePieces(stretch, length, dst));
+        if (!FlushIfFull()) return RunStatus::kOutputFailed;
+      }
+    }
     std::string normalized;
-    for (std::size_t offset = 0; offset < text.size();) {
+    while (offset < all.size()) {
       const std::string_view raw =
-          NextLinePiece(text, offset, count_byte, profile_.PerenosPoSlovam);
+          fixed_length ? all.substr(offset, static_cast<std::size_t>(count_byte))
+                       : NextLinePiece(all, offset, count_byte,
+                                       profile_.PerenosPoSlovam);
       std::string_view piece = raw;
       if (normalize) {
         NormalizePiece(raw, &normalized);
         piece = normalized;
       }
       if (piece.empty()) break;
+      if (observer_ == nullptr && piece.size() <= kQuietBlock) {
+        char* dst = out_.Reserve(layout_.PieceRoom(piece.size()));
+        out_.CommitTo(layout_.WritePiece(piece, dst));
+        if (!FlushIfFull()) return RunStatus::kOutputFailed;
+        offset += raw.size();
+        continue;
+      }
       layout_.AppendCommentLine(piece, &out_);
       out_.Append(layout_.head());
       std::uint64_t count = 0;

@@ -44,6 +44,19 @@ class TableLayout {
   // in a single step.
   void FormatLinePiece(std::string_view piece, OutputBuffer* out) const;
 
+  // The room WritePiece needs for a piece of `length` characters.
+  std::size_t PieceRoom(std::size_t length) const {
+    return 3 * kSlot + comment_.size() * 2 + head_.size() +
+           end_data_blok_.size() + 32 + length * (1 + slot_room_);
+  }
+  // Writes what FormatLinePiece appends to `dst`, which has
+  // PieceRoom(piece.size()) bytes; returns the end of what it wrote.
+  char* WritePiece(std::string_view piece, char* dst) const;
+  // Writes the pieces of `text` cut every `length` characters; `dst` has
+  // PieceRoom(length) bytes for each of them.
+  char* WritePieces(std::string_view text, std::size_t length,
+                    char* dst) const;
+
   // The pieces of FormatLinePiece, for a run that watches every character.
   void AppendCommentLine(std::string_view piece, OutputBuffer* out) const;
   void AppendTail(std::uint64_t byte_count, OutputBuffer* out) const;
@@ -56,9 +69,18 @@ class TableLayout {
  private:
   static constexpr std::size_t kSlot = 32;
 
-  template <bool kFixedSlots>
-  std::size_t AppendNumbersImpl(std::string_view chars, bool ends_piece,
-                                OutputBuffer* out) const;
+  // Writes the numbers of `chars`, each displayable one followed by the
+  // separator unless it ends the piece. kCopy is the fixed block copied per
+  // character, 0 for items too long for a slot.
+  template <std::size_t kCopy>
+  char* WriteNumbers(std::string_view chars, bool ends_piece, char* dst) const;
+  char* WriteNumbers(std::string_view chars, bool ends_piece, char* dst) const;
+  template <std::size_t kCopy>
+  char* WritePieceImpl(std::string_view piece, char* dst) const;
+  template <std::size_t kCopy>
+  char* WritePiecesImpl(std::string_view text, std::size_t length,
+                        char* dst) const;
+  char* WriteTail(std::uint64_t byte_count, char* dst) const;
 
   bool comment_line_;
   bool byte_count_;
@@ -66,14 +88,21 @@ class TableLayout {
   std::string head_;
   std::string end_data_blok_;
   std::string separator_;
+  // The same followed by kSlot spare bytes, so that short ones are copied as
+  // one fixed-size block.
+  std::string padded_comment_;
+  std::string padded_head_;
+  std::string padded_end_data_blok_;
   // Item texts, one after another, each followed by the separator.
   std::string items_;
   std::array<std::uint32_t, 256> offsets_{};
   std::array<std::uint32_t, 256> item_lengths_{};
   std::size_t max_item_ = 0;
+  // Bytes reserved per character: a whole slot, or the longest item.
+  std::size_t slot_room_ = 0;
   // When every item with its separator fits kSlot bytes, each character is
   // a fixed-size copy from here; the length decides how much of it counts.
-  bool fixed_slots_ = false;
+  std::size_t copy_bytes_ = 0;
   std::vector<char> slots_;
   std::array<std::uint8_t, 256> slot_with_separator_{};
 };

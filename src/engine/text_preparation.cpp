@@ -1,6 +1,7 @@
 #include "engine/text_preparation.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "engine/char_map.h"
 
@@ -16,6 +17,22 @@ bool IsWrapBlank(char c) {
   return c == ' ' || c == kTab || c == kLf || c == kCr;
 }
 
+std::size_t NextControlOrEnd(const char* data, std::size_t from,
+                             std::size_t size) {
+  // Eight bytes at a time: a word holds a byte below 14 exactly when the
+  // classic "has less than" test sets one of its high bits.
+  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+  constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
+  while (from + 8 <= size) {
+    std::uint64_t word;
+    std::memcpy(&word, data + from, 8);
+    if (((word - kOnes * 14) & ~word & kHighs) != 0) break;
+    from += 8;
+  }
+  while (from < size && static_cast<unsigned char>(data[from]) > 13) ++from;
+  return from;
+}
+
 }  // namespace
 
 std::string FlattenText(std::string text) {
@@ -23,6 +40,14 @@ std::string FlattenText(std::string text) {
   const std::size_t size = text.size();
   std::size_t write = 0;
   for (std::size_t read = 0; read < size; ++read) {
+    // Copy the stretch up to the next tab or line break in one go.
+    const std::size_t stop = NextControlOrEnd(data, read, size);
+    if (stop != read) {
+      if (write != read) std::memmove(data + write, data + read, stop - read);
+      write += stop - read;
+      read = stop;
+      if (read == size) break;
+    }
     char c = data[read];
     // Only tab (9), LF (10) and CR (13) change; one compare skips the rest.
     if (static_cast<unsigned char>(c) <= 13) {
