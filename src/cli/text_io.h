@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/cli_options.h"
+#include "engine/bin_conversion.h"
 #include "engine/cp1251.h"
 
 namespace trulvex::cli {
@@ -24,6 +25,35 @@ struct DecodedText {
 
 // The input as code page 1251, a UTF-8 byte-order mark dropped.
 DecodedText DecodeInput(std::string bytes, InputEncoding encoding);
+
+// A text file read piece by piece as code page 1251, so that a large file
+// is converted without being held in memory.
+class FileChunks : public TextChunks {
+ public:
+  // `encoding` kAuto looks at the file first.
+  FileChunks(std::string path, InputEncoding encoding);
+  ~FileChunks() override;
+
+  // False when the file cannot be opened.
+  bool Rewind() override;
+  std::string_view Next() override;
+  bool failed() const override { return failed_; }
+  // Characters of the last full reading that code page 1251 cannot hold.
+  std::size_t unmappable() const { return decoder_.unmappable(); }
+
+ private:
+  bool Open();
+
+  std::string path_;
+  InputEncoding requested_;
+  TextEncoding encoding_ = TextEncoding::kCp1251;
+  std::FILE* file_ = nullptr;
+  std::string raw_;
+  std::string decoded_;
+  Utf8Decoder decoder_;
+  bool at_end_ = false;
+  bool failed_ = false;
+};
 
 // A command-line argument (the terminal's UTF-8) as code page 1251; bytes
 // that are not UTF-8 are taken as code page 1251 already.

@@ -26,17 +26,48 @@ bool NeedsStartAddress(const BinOptions& options) {
   return options.SaveFile == 1 && options.AddFile == 1;
 }
 
-BinOutcome WriteNewFile(const fs::path& target, std::string_view codes) {
-  std::unique_ptr<AtomicFileWriter> writer = AtomicFileWriter::Begin(target);
-  if (!writer) return BinOutcome::kCreateFailed;
-  if (!writer->Write(codes) || !writer->Commit()) {
-    return BinOutcome::kWriteFailed;
+constexpr std::size_t kChunk = std::size_t{1} << 20;
+
+// True when some piece of the text gives a display code.
+bool AnyDisplayable(TextChunks& text, bool flatten) {
+  if (!text.Rewind()) return false;
+  for (std::string_view chunk; !(chunk = text.Next()).empty();) {
+    if (HasDisplayable(chunk, flatten)) return true;
   }
-  return BinOutcome::kSuccess;
+  return false;
 }
 
-BinOutcome WriteExistingFile(const fs::path& target, std::string_view codes,
-                             const BinOptions& options,
+// Writes the display codes of the whole text; false when the text or the
+// file failed. `count` receives the number of codes.
+bool WriteCodeStream(TextChunks& text, bool flatten, AtomicFileWriter* writer,
+                     std::uint64_t* count) {
+  *count = 0;
+  if (!text.Rewind()) return false;
+  LcdCodeStream codes(flatten);
+  std::string buffer;
+  for (std::string_view chunk; !(chunk = text.Next()).empty();) {
+    buffer.resize(LcdCodeStream::Room(chunk.size()));
+    const std::size_t written = codes.Map(chunk, buffer.data());
+    if (!writer->Write({buffer.data(), written})) return false;
+    *count += written;
+  }
+  return !text.failed();
+}
+
+BinOutcome WriteNewFile(const fs::path& target, TextChunks& text,
+                        bool flatten) {
+  std::unique_ptr<AtomicFileWriter> writer = AtomicFileWriter::Begin(target);
+  if (!writer) return BinOutcome::kCreateFailed;
+  std::uint64_t count = 0;
+  if (!WriteCodeStream(text, flatten, writer.get(), &count)) {
+    return text.failed() ? BinOutcome::kTextUnreadable
+                         : BinOutcome::kWriteFailed;
+  }
+  return writer->Commit() ? BinOutcome::kSuccess : BinOutcome::kWriteFailed;
+}
+
+BinOutcome WriteExistingFile(const fs::path& target, TextChunks& text,
+                             bool flatten, const BinOptions& options,
                              const AppendPastEndQuestion& ask) {
   std::error_code error;
   const bool exists = fs::exists(target, error);
@@ -53,35 +84,45 @@ BinOutcome WriteExistingFile(const fs::path& target, std::string_view codes,
   std::unique_ptr<AtomicFileWriter> writer = AtomicFileWriter::Begin(target);
   if (!writer) return BinOutcome::kOpenFailed;
 
-  // Where the new bytes go, and from where the old bytes go on after them.
+  // Where the new bytes go.
   std::uint64_t at = size;
-  std::uint64_t resume = size;
   if (options.AddFile == 1) {
     const std::uint64_t address = ParseStartAddress(options.start_address);
     if (size <= address) {
       if (!ask(BinPastEndQuestion())) return BinOutcome::kNotConverted;
     } else {
       at = address;
-      resume = options.AsAddFile == 1
-                   ? std::min<std::uint64_t>(size, address + codes.size())
-                   : address;
     }
   }
-  const bool written = writer->CopyFrom(old.get(), 0, at) &&
-                       writer->Write(codes) &&
-                       writer->CopyFrom(old.get(), resume, size - resume);
+  std::uint64_t count = 0;
+  if (!writer->CopyFrom(old.get(), 0, at)) return BinOutcome::kWriteFailed;
+  if (!WriteCodeStream(text, flatten, writer.get(), &count)) {
+    return text.failed() ? BinOutcome::kTextUnreadable
+                         : BinOutcome::kWriteFailed;
+  }
+  // The old bytes go on after the new ones: all of them when inserting,
+  // those past the overwritten stretch when replacing.
+  const std::uint64_t resume =
+      options.AsAddFile == 1 && at < size
+          ? std::min<std::uint64_t>(size, at + count)
+          : at;
+  const bool written = writer->CopyFrom(old.get(), resume, size - resume);
   old.reset();
   if (!written || !writer->Commit()) return BinOutcome::kWriteFailed;
   return BinOutcome::kSuccess;
 }
 
-BinOutcome WriteCodes(const fs::path& path, std::string_view codes,
+BinOutcome WriteCodes(const fs::path& path, TextChunks& text, bool flatten,
                       const BinOptions& options,
                       const AppendPastEndQuestion& ask) {
-  if (codes.empty()) return BinOutcome::kNothingDisplayable;
+  if (!AnyDisplayable(text, flatten)) {
+    return text.failed() ? BinOutcome::kTextUnreadable
+                         : BinOutcome::kNothingDisplayable;
+  }
   const fs::path target = ResolveTarget(path);
-  return options.SaveFile == 1 ? WriteExistingFile(target, codes, options, ask)
-                               : WriteNewFile(target, codes);
+  return options.SaveFile == 1
+             ? WriteExistingFile(target, text, flatten, options, ask)
+             : WriteNewFile(target, text, flatten);
 }
 
 std::string QuotedPath(std::string_view lead, std::string_view path) {
@@ -105,23 +146,45 @@ std::uint64_t ParseStartAddress(std::string_view field) {
   return value;
 }
 
+std::string_view StringChunks::Next() {
+  const std::string_view chunk = text_.substr(offset_, kChunk);
+  offset_ += chunk.size();
+  return chunk;
+}
+
 BinOutcome StartBinConversion(const fs::path& path, std::string text,
                               const BinOptions& options,
                               const AppendPastEndQuestion& ask) {
+  StringChunks chunks(text);
+  return StartBinConversion(path, chunks, options, ask);
+}
+
+BinOutcome StartBinConversion(const fs::path& path, TextChunks& text,
+                              const BinOptions& options,
+                              const AppendPastEndQuestion& ask) {
   if (path.empty()) return BinOutcome::kNoPath;
-  if (text.empty()) return BinOutcome::kNoText;
+  if (!text.Rewind() || text.Next().empty()) {
+    return text.failed() ? BinOutcome::kTextUnreadable : BinOutcome::kNoText;
+  }
   try {
     if (options.DelErrSunmol == 1 || options.DelSpace == 1) {
-      text = CleanText(FlattenText(std::move(text)), options.DelSpace,
-                       options.CountSpace, options.DelErrSunmol);
-      if (text.empty()) return BinOutcome::kNoText;
-      return ConvertToBin(path, std::move(text), options, ask);
+      // Cleaning looks across piece borders: it takes the text whole.
+      std::string whole;
+      text.Rewind();
+      for (std::string_view chunk; !(chunk = text.Next()).empty();) {
+        whole += chunk;
+      }
+      if (text.failed()) return BinOutcome::kTextUnreadable;
+      whole = CleanText(FlattenText(std::move(whole)), options.DelSpace,
+                        options.CountSpace, options.DelErrSunmol);
+      if (whole.empty()) return BinOutcome::kNoText;
+      return ConvertToBin(path, std::move(whole), options, ask);
     }
-    // Flattening alone never empties a text; map it in the same pass.
+    // Flattening alone never empties a text: it is done while mapping.
     if (NeedsStartAddress(options) && options.start_address.empty()) {
       return BinOutcome::kNoStartAddress;
     }
-    return WriteCodes(path, FlattenToLcdCodes(std::move(text)), options, ask);
+    return WriteCodes(path, text, true, options, ask);
   } catch (const std::bad_alloc&) {
     return BinOutcome::kOutOfMemory;
   }
@@ -134,7 +197,8 @@ BinOutcome ConvertToBin(const fs::path& path, std::string prepared,
     return BinOutcome::kNoStartAddress;
   }
   try {
-    return WriteCodes(path, MapToLcdCodes(std::move(prepared)), options, ask);
+    StringChunks chunks(prepared);
+    return WriteCodes(path, chunks, false, options, ask);
   } catch (const std::bad_alloc&) {
     return BinOutcome::kOutOfMemory;
   }
@@ -179,6 +243,10 @@ UserMessage BinOutcomeMessage(BinOutcome outcome, std::string_view path) {
       return {Icon::kError, "Ошибка",
               QuotedPath("Не удалось записать файл ", path) +
                   "\nФайл остался прежним."};
+    case BinOutcome::kTextUnreadable:
+      return {Icon::kError, "Ошибка",
+              "Не удалось прочитать преобразуемый текст.\n"
+              "Файл остался прежним."};
   }
   return {};
 }

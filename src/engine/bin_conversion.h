@@ -24,6 +24,34 @@ struct BinOptions {
   std::string start_address;
 };
 
+// A text handed over piece by piece, so that a large file need not sit in
+// memory whole. It may be read more than once.
+class TextChunks {
+ public:
+  virtual ~TextChunks() = default;
+  // Starts again from the first piece; false when the text cannot be read.
+  virtual bool Rewind() = 0;
+  // The next piece; empty at the end of the text or when reading failed.
+  virtual std::string_view Next() = 0;
+  virtual bool failed() const = 0;
+};
+
+// A text in memory, handed over in pieces of a bounded size.
+class StringChunks : public TextChunks {
+ public:
+  explicit StringChunks(std::string_view text) : text_(text) {}
+  bool Rewind() override {
+    offset_ = 0;
+    return true;
+  }
+  std::string_view Next() override;
+  bool failed() const override { return false; }
+
+ private:
+  std::string_view text_;
+  std::size_t offset_ = 0;
+};
+
 enum class BinOutcome {
   kSuccess,
   kNoPath,
@@ -35,6 +63,7 @@ enum class BinOutcome {
   kOpenFailed,
   kNotConverted,  // the user declined to append past the end
   kWriteFailed,
+  kTextUnreadable,  // the text's source failed while it was read
 };
 
 // Asked when the start address is at or past the end of the file: true
@@ -45,6 +74,9 @@ using AppendPastEndQuestion = std::function<bool(const UserMessage&)>;
 // options say and writes its display codes into the file at `path`.
 BinOutcome StartBinConversion(const std::filesystem::path& path,
                               std::string text, const BinOptions& options,
+                              const AppendPastEndQuestion& ask);
+BinOutcome StartBinConversion(const std::filesystem::path& path,
+                              TextChunks& text, const BinOptions& options,
                               const AppendPastEndQuestion& ask);
 
 // Writes the display codes of an already prepared text.

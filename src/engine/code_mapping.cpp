@@ -64,7 +64,9 @@ std::size_t MapScalar(const std::uint8_t* in, std::size_t size,
 // of 128, and the characters that write nothing are squeezed out. Blocks in
 // which breaks pair up in chains (empty lines) go through the scalar path.
 template <bool kFlatten>
-TRULVEX_AVX512 std::size_t MapVector(std::uint8_t* data, std::size_t size) {
+TRULVEX_AVX512 std::size_t MapVector(const std::uint8_t* in, std::size_t size,
+                                     std::uint8_t* out,
+                                     std::uint8_t* pending_break) {
   const std::uint8_t* table = kFlatten ? kFlatCodes.data() : kLcdCodes.data();
   const __m512i low_a = _mm512_loadu_si512(table);
   const __m512i low_b = _mm512_loadu_si512(table + 64);
@@ -74,9 +76,9 @@ TRULVEX_AVX512 std::size_t MapVector(std::uint8_t* data, std::size_t size) {
   const __m512i lf = _mm512_set1_epi8(static_cast<char>(kLf));
   std::size_t write = 0;
   std::size_t read = 0;
-  std::uint8_t pending = 0;
+  std::uint8_t pending = *pending_break;
   for (; read + 64 <= size; read += 64) {
-    const __m512i chars = _mm512_loadu_si512(data + read);
+    const __m512i chars = _mm512_loadu_si512(in + read);
     const __m512i low = _mm512_permutex2var_epi8(low_a, chars, low_b);
     const __m512i high = _mm512_permutex2var_epi8(high_a, chars, high_b);
     const __m512i codes =
@@ -90,7 +92,7 @@ TRULVEX_AVX512 std::size_t MapVector(std::uint8_t* data, std::size_t size) {
         const std::uint64_t lf_before = (lfs << 1) | (pending == kLf);
         const std::uint64_t ends = (lfs & cr_before) | (crs & lf_before);
         if ((ends & (ends << 1)) != 0) {
-          write += MapScalar<true>(data + read, 64, data + write, &pending);
+          write += MapScalar<true>(in + read, 64, out + write, &pending);
           continue;
         }
         keep &= ~ends;
@@ -101,12 +103,13 @@ TRULVEX_AVX512 std::size_t MapVector(std::uint8_t* data, std::size_t size) {
                                       : 0;
       }
     }
-    // The store may run past the kept bytes; they lie in what was read.
-    _mm512_storeu_si512(data + write, _mm512_maskz_compress_epi8(keep, codes));
+    // The store may run past the kept bytes: mapping in place, they lie in
+    // what was read already; otherwise `out` has room for them.
+    _mm512_storeu_si512(out + write, _mm512_maskz_compress_epi8(keep, codes));
     write += static_cast<std::size_t>(_mm_popcnt_u64(keep));
   }
-  write += MapScalar<kFlatten>(data + read, size - read, data + write,
-                               &pending);
+  write += MapScalar<kFlatten>(in + read, size - read, out + write, &pending);
+  *pending_break = pending;
   return write;
 }
 
@@ -121,18 +124,23 @@ bool CpuHasVectorMapping() {
 #endif  // TRULVEX_VECTOR_MAPPING
 
 template <bool kFlatten>
-std::string MapText(std::string text, bool allow_vector) {
-  auto* data = reinterpret_cast<std::uint8_t*>(text.data());
+std::size_t Map(const std::uint8_t* in, std::size_t size, std::uint8_t* out,
+                std::uint8_t* pending, bool allow_vector) {
 #if TRULVEX_VECTOR_MAPPING
   if (allow_vector && HasVectorCodeMapping()) {
-    text.resize(MapVector<kFlatten>(data, text.size()));
-    return text;
+    return MapVector<kFlatten>(in, size, out, pending);
   }
 #else
   (void)allow_vector;
 #endif
+  return MapScalar<kFlatten>(in, size, out, pending);
+}
+
+template <bool kFlatten>
+std::string MapText(std::string text, bool allow_vector) {
+  auto* data = reinterpret_cast<std::uint8_t*>(text.data());
   std::uint8_t pending = 0;
-  text.resize(MapScalar<kFlatten>(data, text.size(), data, &pending));
+  text.resize(Map<kFlatten>(data, text.size(), data, &pending, allow_vector));
   return text;
 }
 
@@ -145,6 +153,22 @@ bool HasVectorCodeMapping() {
 #else
   return false;
 #endif
+}
+
+std::size_t LcdCodeStream::Map(std::string_view piece, char* out) {
+  const auto* in = reinterpret_cast<const std::uint8_t*>(piece.data());
+  auto* codes = reinterpret_cast<std::uint8_t*>(out);
+  return flatten_
+             ? trulvex::Map<true>(in, piece.size(), codes, &pending_, true)
+             : trulvex::Map<false>(in, piece.size(), codes, &pending_, true);
+}
+
+bool HasDisplayable(std::string_view text, bool flatten) {
+  const auto& table = flatten ? kFlatCodes : kLcdCodes;
+  for (const char c : text) {
+    if (table[static_cast<std::uint8_t>(c)] != 0) return true;
+  }
+  return false;
 }
 
 std::string MapToLcdCodes(std::string text) {

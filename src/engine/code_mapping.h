@@ -1,7 +1,10 @@
 #ifndef TRULVEX_ENGINE_CODE_MAPPING_H_
 #define TRULVEX_ENGINE_CODE_MAPPING_H_
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace trulvex {
 
@@ -18,6 +21,26 @@ std::string FlattenToLcdCodesScalar(std::string text);
 
 // True when this processor runs the vector forms.
 bool HasVectorCodeMapping();
+
+// Maps a text that arrives in pieces, flattening it first when asked; a line
+// break split between two pieces still counts once.
+class LcdCodeStream {
+ public:
+  explicit LcdCodeStream(bool flatten) : flatten_(flatten) {}
+
+  // Room `out` needs for a piece of `size` characters.
+  static constexpr std::size_t Room(std::size_t size) { return size + 64; }
+  // Writes the codes of `piece` to `out`; returns how many.
+  std::size_t Map(std::string_view piece, char* out);
+
+ private:
+  bool flatten_;
+  std::uint8_t pending_ = 0;
+};
+
+// True when the text gives at least one display code (flattened first when
+// `flatten` is set, so that blanks and line breaks count as spaces).
+bool HasDisplayable(std::string_view text, bool flatten);
 
 }  // namespace trulvex
 

@@ -1,6 +1,7 @@
 #include "engine/cp1251.h"
 
 #include <array>
+#include <cstring>
 
 namespace trulvex {
 namespace {
@@ -83,6 +84,55 @@ std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t* cp) {
   return length;
 }
 
+// Converts UTF-8 to code page 1251 at `out`, which may be `in` itself: the
+// result is never longer. Returns the length written.
+std::size_t DecodeTo(std::string_view in, char* out, std::size_t* bad) {
+  std::size_t write = 0;
+  for (std::size_t read = 0; read < in.size();) {
+    char32_t cp = 0;
+    const std::size_t length = DecodeUtf8(in, read, &cp);
+    std::optional<std::uint8_t> byte;
+    if (length == 0) {
+      ++read;  // a stray byte stands for one unknown character
+    } else {
+      read += length;
+      byte = UnicodeToCp1251(cp);
+    }
+    if (!byte) ++*bad;
+    out[write++] = static_cast<char>(byte.value_or(kUnmappableByte));
+  }
+  return write;
+}
+
+// The length of an unfinished character at the end of `bytes`: a lead byte
+// among the last three whose sequence needs more bytes than follow it.
+std::size_t UnfinishedTail(std::string_view bytes) {
+  for (std::size_t back = 1; back <= 3 && back <= bytes.size(); ++back) {
+    const auto b = static_cast<unsigned char>(bytes[bytes.size() - back]);
+    if ((b & 0xC0) == 0x80) continue;  // continuation: look further back
+    const std::size_t needed = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+    return needed > back ? back : 0;
+  }
+  return 0;
+}
+
+// Joins a carried tail with the next piece, and keeps the new unfinished
+// tail back for the piece after it.
+std::string_view TakeFinished(std::string* carry, std::string_view piece,
+                              std::string* joined) {
+  std::string_view bytes = piece;
+  if (!carry->empty()) {
+    *joined = *carry;
+    joined->append(piece);
+    bytes = *joined;
+  }
+  const std::size_t tail = UnfinishedTail(bytes);
+  std::string next_carry(bytes.substr(bytes.size() - tail));
+  bytes.remove_suffix(tail);
+  *carry = std::move(next_carry);
+  return bytes;
+}
+
 }  // namespace
 
 char32_t Cp1251ToUnicode(std::uint8_t byte) {
@@ -125,24 +175,25 @@ std::string Cp1251ToUtf8(std::string_view cp1251) {
 
 std::string Utf8ToCp1251(std::string utf8, std::size_t* unmappable) {
   std::size_t bad = 0;
-  std::size_t write = 0;
-  const std::string_view in = utf8;
-  for (std::size_t read = 0; read < in.size();) {
-    char32_t cp = 0;
-    const std::size_t length = DecodeUtf8(in, read, &cp);
-    std::optional<std::uint8_t> byte;
-    if (length == 0) {
-      ++read;  // a stray byte stands for one unknown character
-    } else {
-      read += length;
-      byte = UnicodeToCp1251(cp);
-    }
-    if (!byte) ++bad;
-    utf8[write++] = static_cast<char>(byte.value_or(kUnmappableByte));
-  }
-  utf8.resize(write);
+  utf8.resize(DecodeTo(utf8, utf8.data(), &bad));
   if (unmappable != nullptr) *unmappable = bad;
   return utf8;
+}
+
+void Utf8Decoder::Decode(std::string_view piece, std::string* cp1251) {
+  std::string joined;
+  const std::string_view bytes = TakeFinished(&carry_, piece, &joined);
+  const std::size_t start = cp1251->size();
+  cp1251->resize(start + bytes.size());
+  cp1251->resize(start + DecodeTo(bytes, cp1251->data() + start, &unmappable_));
+}
+
+void Utf8Decoder::Finish(std::string* cp1251) {
+  const std::string tail = std::move(carry_);
+  carry_.clear();
+  const std::size_t start = cp1251->size();
+  cp1251->resize(start + tail.size());
+  cp1251->resize(start + DecodeTo(tail, cp1251->data() + start, &unmappable_));
 }
 
 bool IsValidUtf8(std::string_view bytes) {
@@ -156,16 +207,61 @@ bool IsValidUtf8(std::string_view bytes) {
 }
 
 TextEncoding DetectEncoding(std::string_view bytes) {
-  if (bytes.starts_with(kUtf8Bom)) return TextEncoding::kUtf8;
-  bool non_ascii = false;
+  EncodingDetector detector;
+  detector.Feed(bytes);
+  return detector.Finish();
+}
+
+bool EncodingDetector::Feed(std::string_view piece) {
+  if (!started_ && !piece.empty()) {
+    // The mark may itself arrive split; wait for three bytes to decide.
+    if (carry_.size() + piece.size() < kUtf8Bom.size()) {
+      carry_.append(piece);
+      return true;
+    }
+    started_ = true;
+    const std::string head = carry_ + std::string(piece.substr(
+                                          0, kUtf8Bom.size() - carry_.size()));
+    bom_ = head == kUtf8Bom;
+  }
+  if (bom_ || invalid_) return !invalid_;
+  std::string joined;
+  const std::string_view bytes = TakeFinished(&carry_, piece, &joined);
+  constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
   for (std::size_t i = 0; i < bytes.size();) {
+    // Plain ASCII goes eight bytes at a time.
+    if (i + 8 <= bytes.size()) {
+      std::uint64_t word;
+      std::memcpy(&word, bytes.data() + i, 8);
+      if ((word & kHighBits) == 0) {
+        i += 8;
+        continue;
+      }
+    }
     char32_t cp;
     const std::size_t length = DecodeUtf8(bytes, i, &cp);
-    if (length == 0) return TextEncoding::kCp1251;
-    non_ascii |= length > 1;
+    if (length == 0) {
+      invalid_ = true;
+      return false;
+    }
+    non_ascii_ |= length > 1;
     i += length;
   }
-  return non_ascii ? TextEncoding::kUtf8 : TextEncoding::kCp1251;
+  return true;
+}
+
+TextEncoding EncodingDetector::Finish() {
+  if (!started_) {
+    // Fewer than three bytes in all: no room for a mark.
+    started_ = true;
+    const std::string text = std::move(carry_);
+    carry_.clear();
+    Feed(text);
+  }
+  if (bom_) return TextEncoding::kUtf8;
+  // An unfinished character at the very end is not valid UTF-8 either.
+  const bool valid = !invalid_ && carry_.empty();
+  return valid && non_ascii_ ? TextEncoding::kUtf8 : TextEncoding::kCp1251;
 }
 
 }  // namespace trulvex

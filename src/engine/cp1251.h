@@ -37,6 +37,37 @@ inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 // one non-ASCII character, is UTF-8; anything else is code page 1251.
 TextEncoding DetectEncoding(std::string_view bytes);
 
+// DetectEncoding for a text that arrives in pieces.
+class EncodingDetector {
+ public:
+  // Takes the next piece; false once the text is known to be code page
+  // 1251, so that the rest need not be read.
+  bool Feed(std::string_view piece);
+  // The answer, once the whole text (or enough of it) was fed.
+  TextEncoding Finish();
+
+ private:
+  std::string carry_;  // a character split between two pieces
+  bool started_ = false;
+  bool bom_ = false;
+  bool invalid_ = false;
+  bool non_ascii_ = false;
+};
+
+// Utf8ToCp1251 for a text that arrives in pieces: a character split between
+// two pieces is completed by the next one.
+class Utf8Decoder {
+ public:
+  void Decode(std::string_view piece, std::string* cp1251);
+  // Ends the text: an unfinished character is unmappable.
+  void Finish(std::string* cp1251);
+  std::size_t unmappable() const { return unmappable_; }
+
+ private:
+  std::string carry_;
+  std::size_t unmappable_ = 0;
+};
+
 }  // namespace trulvex
 
 #endif  // TRULVEX_ENGINE_CP1251_H_
