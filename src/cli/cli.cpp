@@ -5,16 +5,21 @@
 #include <string_view>
 
 #include "app/atomic_file.h"
+#include "app/data_directory.h"
 #include "cli/cli_options.h"
 #include "cli/text_io.h"
 #include "engine/bin_conversion.h"
 #include "engine/conversion_run.h"
 #include "engine/cp1251.h"
 #include "profiles/preference_value.h"
+#include "profiles/profile_copy.h"
+#include "profiles/profile_database.h"
 #include "profiles/profile_record.h"
 
 namespace trulvex::cli {
 namespace {
+
+namespace fs = std::filesystem;
 
 // A table on disk may be far larger than one held in an editor.
 constexpr std::uint64_t kMaxTableBytes = std::uint64_t{64} << 30;
@@ -104,15 +109,79 @@ std::string ApplyOverride(const std::string& key, const std::string& value,
   return "";
 }
 
-// Picks the profile by name, as the profile database matches group names.
-const ProfileRecord* FindProfile(const std::vector<ProfileRecord>& profiles,
-                                 const std::optional<std::string>& name) {
-  if (!name) return profiles.empty() ? nullptr : &profiles.front();
-  const std::string wanted = ArgumentToCp1251(*name);
-  for (const ProfileRecord& profile : profiles) {
-    if (NamesEqual(profile.Name, wanted)) return &profile;
+// Where the profiles come from: the database file, or the three built-in
+// profiles when the data directory holds no database.
+struct ProfileSource {
+  fs::path path;
+  bool built_in = false;
+  std::vector<std::string> names;  // in file order
+};
+
+fs::path DatabasePath(const CliOptions& options) {
+  return options.profiles_file ? fs::path(*options.profiles_file)
+                               : ProfileDatabasePath(DataDirectory());
+}
+
+// Reads the names only; never creates or changes the database.
+bool OpenProfiles(const CliOptions& options, const Streams& streams,
+                  ProfileSource* source) {
+  source->path = DatabasePath(options);
+  // A file named with --profiles must be there: falling back to the
+  // built-in profiles would hide a mistyped path.
+  if (!options.profiles_file && !ProfileDatabaseExists(source->path)) {
+    source->built_in = true;
+    for (const DefaultProfile& profile : DefaultProfiles()) {
+      source->names.push_back(profile.name);
+    }
+    return true;
   }
-  return nullptr;
+  if (!FillProfileList(source->path, &source->names)) {
+    Print(streams.err, FileMessage("Не удалось открыть файл профилей ",
+                                   source->path.string()));
+    return false;
+  }
+  return true;
+}
+
+// The stored spelling of a name typed on the command line, matched as the
+// profile database matches group names.
+std::optional<std::string> FindName(const std::vector<std::string>& names,
+                                    const std::string& typed) {
+  const std::string wanted = ArgumentToCp1251(typed);
+  for (const std::string& name : names) {
+    if (NamesEqual(name, wanted)) return name;
+  }
+  return std::nullopt;
+}
+
+bool LoadFromSource(const ProfileSource& source, const std::string& name,
+                    const Streams& streams, ProfileRecord* record) {
+  if (source.built_in) {
+    for (const ProfileRecord& profile : DefaultProfileRecords()) {
+      if (profile.Name == name) {
+        *record = profile;
+        return true;
+      }
+    }
+  } else {
+    record->Name = name;
+    if (LoadProfile(source.path, name, record) == LoadProfileResult::kLoaded) {
+      return true;
+    }
+  }
+  Print(streams.err, FileMessage("Не удалось прочитать профиль " +
+                                     Quoted(name) + " из файла",
+                                 source.path.string()));
+  return false;
+}
+
+int UnknownProfile(const Streams& streams, const std::string& typed,
+                   const std::vector<std::string>& names) {
+  std::string list;
+  for (const std::string& name : names) list += "\n  " + Quoted(name);
+  if (names.empty()) list = " нет ни одного.";
+  return UsageError(streams, "Профиль " + Quoted(ArgumentToCp1251(typed)) +
+                                 " не найден. Профили:" + list);
 }
 
 bool ReadText(const CliOptions& options, const Streams& streams,
@@ -128,17 +197,22 @@ bool ReadText(const CliOptions& options, const Streams& streams,
 }
 
 int RunTable(const CliOptions& options, const Streams& streams) {
-  const std::vector<ProfileRecord> profiles = DefaultProfileRecords();
-  const ProfileRecord* found = FindProfile(profiles, options.profile);
-  if (found == nullptr) {
-    std::string names;
-    for (const ProfileRecord& profile : profiles) {
-      names += "\n  " + Quoted(profile.Name);
-    }
-    return UsageError(streams, "Профиль \"" + *options.profile +
-                                   "\" не найден. Профили:" + names);
+  ProfileSource source;
+  if (!OpenProfiles(options, streams, &source)) return kExitFileError;
+  std::optional<std::string> name;
+  if (options.profile) {
+    name = FindName(source.names, *options.profile);
+    if (!name) return UnknownProfile(streams, *options.profile, source.names);
+  } else if (!source.names.empty()) {
+    name = source.names.front();
+  } else {
+    Print(streams.err, FileMessage("Не выбран профиль: в базе профилей нет ни "
+                                   "одного профиля",
+                                   source.path.string()));
+    return kExitRefused;
   }
-  ProfileRecord profile = *found;
+  ProfileRecord profile;
+  if (!LoadFromSource(source, *name, streams, &profile)) return kExitFileError;
   for (const auto& [key, value] : options.overrides) {
     const std::string error = ApplyOverride(key, value, &profile);
     if (!error.empty()) return UsageError(streams, error);
@@ -196,13 +270,27 @@ int RunTable(const CliOptions& options, const Streams& streams) {
 }
 
 int RunBin(const CliOptions& options, const Streams& streams) {
-  DecodedText text;
-  if (!ReadText(options, streams, &text)) return kExitFileError;
-  const BinOutcome outcome = StartBinConversion(
-      std::filesystem::path(options.output), std::move(text.cp1251),
-      options.bin, [&options](const UserMessage&) {
-        return options.append_past_end;
-      });
+  const auto ask = [&options](const UserMessage&) {
+    return options.append_past_end;
+  };
+  BinOutcome outcome;
+  if (options.input.empty()) {
+    DecodedText text;
+    if (!ReadText(options, streams, &text)) return kExitFileError;
+    outcome = StartBinConversion(std::filesystem::path(options.output),
+                                 std::move(text.cp1251), options.bin, ask);
+  } else {
+    // A file is converted piece by piece, however large it is.
+    FileChunks text(options.input, options.input_encoding);
+    outcome = StartBinConversion(std::filesystem::path(options.output), text,
+                                 options.bin, ask);
+    if (outcome == BinOutcome::kTextUnreadable) {
+      Print(streams.err,
+            FileMessage("Не удалось открыть файл ", options.input));
+      return kExitFileError;
+    }
+    WarnUnmappable(streams, text.unmappable());
+  }
   const UserMessage message = BinOutcomeMessage(outcome, options.output);
   switch (outcome) {
     case BinOutcome::kSuccess:
@@ -217,6 +305,216 @@ int RunBin(const CliOptions& options, const Streams& streams) {
       Print(streams.err, message.text);
       return kExitRefused;
   }
+}
+
+int ListProfiles(const CliOptions& options, const Streams& streams) {
+  ProfileSource source;
+  if (!OpenProfiles(options, streams, &source)) return kExitFileError;
+  for (const std::string& name : source.names) {
+    Print(streams.out, Cp1251ToUtf8(name));
+  }
+  return kExitOk;
+}
+
+int ShowProfile(const CliOptions& options, const Streams& streams) {
+  ProfileSource source;
+  if (!OpenProfiles(options, streams, &source)) return kExitFileError;
+  const std::string& typed = options.operands.front();
+  const std::optional<std::string> name = FindName(source.names, typed);
+  if (!name) return UnknownProfile(streams, typed, source.names);
+  ProfileRecord profile;
+  if (!LoadFromSource(source, *name, streams, &profile)) return kExitFileError;
+  for (const ProfileField& field : ProfileFields()) {
+    std::string value;
+    switch (field.kind) {
+      case ProfileFieldKind::kInteger:
+        value = std::to_string(profile.*field.integer);
+        break;
+      case ProfileFieldKind::kByte:
+        value = std::to_string(static_cast<unsigned>(profile.*field.byte));
+        break;
+      case ProfileFieldKind::kText:
+        value = Quoted(profile.*field.text);
+        break;
+    }
+    Print(streams.out, std::string(field.key) + " = " + value);
+  }
+  return kExitOk;
+}
+
+int ExportNamedProfiles(const CliOptions& options, const Streams& streams) {
+  ProfileSource source;
+  if (!OpenProfiles(options, streams, &source)) return kExitFileError;
+  // Every name is checked first, so that a typing mistake writes nothing.
+  std::vector<std::string> names;
+  for (std::size_t i = 1; i < options.operands.size(); ++i) {
+    const std::optional<std::string> name =
+        FindName(source.names, options.operands[i]);
+    if (!name)
+      return UnknownProfile(streams, options.operands[i], source.names);
+    names.push_back(*name);
+  }
+
+  ExportResult result;
+  if (source.built_in) {
+    result.target = WithProfileExtension(options.operands.front());
+    std::vector<ProfileRecord> profiles;
+    for (const std::string& name : names) {
+      ProfileRecord profile;
+      if (!LoadFromSource(source, name, streams, &profile)) {
+        return kExitFileError;
+      }
+      profiles.push_back(std::move(profile));
+    }
+    if (IsProfileDatabase(result.target, source.path)) {
+      result.outcome = ExportOutcome::kRefusedDatabase;
+    } else if (WriteProfileFile(result.target, profiles)) {
+      result.outcome = ExportOutcome::kExported;
+      result.exported = names;
+    } else {
+      result.outcome = ExportOutcome::kCreateFailed;
+    }
+  } else {
+    result = ExportProfiles(source.path, options.operands.front(), names);
+  }
+
+  for (const std::string& name : result.missing) {
+    Print(streams.err, ProfileNotFoundMessage(name).text);
+  }
+  switch (result.outcome) {
+    case ExportOutcome::kExported:
+      for (const std::string& name : result.exported) {
+        Print(streams.out, "Сохранён: " + Quoted(name));
+      }
+      return kExitOk;
+    case ExportOutcome::kRefusedDatabase:
+      Print(streams.err, ExportMessage(result)->text);
+      return kExitRefused;
+    case ExportOutcome::kCreateFailed:
+      Print(streams.err, ExportMessage(result)->text);
+      return kExitFileError;
+    case ExportOutcome::kNothingExported:
+      break;
+  }
+  Print(streams.err, FileMessage("Не удалось прочитать профили из файла",
+                                 source.path.string()));
+  return kExitFileError;
+}
+
+int ImportNamedProfiles(const CliOptions& options, const Streams& streams) {
+  const fs::path database = DatabasePath(options);
+  const fs::path file = options.operands.front();
+  const std::string file_text = file.string();
+  switch (CheckImportSource(file, database)) {
+    case ImportSourceStatus::kReady:
+      break;
+    case ImportSourceStatus::kRefusedDatabase:
+      Print(streams.err, NoAccessMessage(file).text);
+      return kExitRefused;
+    case ImportSourceStatus::kIgnored:
+      if (!ProfileDatabaseExists(file)) {
+        Print(streams.err, FileMessage("Не удалось открыть файл ", file_text));
+        return kExitFileError;
+      }
+      Print(streams.err, FileMessage("Нет профилей в файле", file_text));
+      return kExitRefused;
+  }
+
+  // A missing database is made with the built-in profiles, as the program
+  // makes it at start-up; the names are compared against those.
+  const bool create = !ProfileDatabaseExists(database);
+  std::vector<std::string> existing;
+  if (create) {
+    for (const DefaultProfile& profile : DefaultProfiles()) {
+      existing.push_back(profile.name);
+    }
+  } else if (!FillProfileList(database, &existing)) {
+    Print(streams.err,
+          FileMessage("Не удалось открыть файл профилей ", database.string()));
+    return kExitFileError;
+  }
+  const std::optional<std::vector<ImportEntry>> entries =
+      ListImportEntries(file, existing);
+  if (!entries) {
+    Print(streams.err, FileMessage("Не удалось открыть файл ", file_text));
+    return kExitFileError;
+  }
+  if (entries->empty()) {
+    Print(streams.err, FileMessage("Нет профилей в файле", file_text));
+    return kExitRefused;
+  }
+
+  std::vector<std::string> chosen;
+  std::vector<std::string> duplicates;
+  if (options.operands.size() > 1) {
+    std::vector<std::string> names;
+    for (const ImportEntry& entry : *entries) names.push_back(entry.name);
+    for (std::size_t i = 1; i < options.operands.size(); ++i) {
+      const std::optional<std::string> name =
+          FindName(names, options.operands[i]);
+      if (!name) return UnknownProfile(streams, options.operands[i], names);
+      chosen.push_back(*name);
+    }
+  } else {
+    for (const ImportEntry& entry : *entries) {
+      if (options.import_all || entry.ticked) {
+        chosen.push_back(entry.name);
+      } else {
+        duplicates.push_back(entry.name);
+      }
+    }
+  }
+  const auto print_duplicates = [&] {
+    for (const std::string& name : duplicates) {
+      Print(streams.out,
+            "Пропущен, такое имя уже есть в базе: " + Quoted(name));
+    }
+  };
+  if (chosen.empty()) {
+    print_duplicates();
+    Print(streams.err,
+          ImportMessage(ImportOutcome::kNothingChosen, file, database)->text);
+    return kExitRefused;
+  }
+
+  if (create) {
+    if (!CreateProfileDatabase(database)) {
+      Print(streams.err,
+            FileMessage("Не удалось создать файл ", database.string()));
+      return kExitFileError;
+    }
+    Print(streams.out, "Создана база профилей \"" + database.string() + "\"");
+  }
+  const ImportResult result = ImportProfiles(file, database, chosen);
+  for (const std::string& name : result.imported) {
+    Print(streams.out, "Загружен: " + Quoted(name));
+  }
+  print_duplicates();
+  for (const std::string& name : result.skipped) {
+    Print(streams.err, "Не загружен: " + Quoted(name));
+  }
+  if (const auto message = ImportMessage(result.outcome, file, database)) {
+    Print(streams.err, result.outcome == ImportOutcome::kWriteFailed
+                           ? FileMessage(message->text, database.string())
+                           : message->text);
+    return result.outcome == ImportOutcome::kRefusedDatabase ? kExitRefused
+                                                             : kExitFileError;
+  }
+  return result.imported.empty() ? kExitRefused : kExitOk;
+}
+
+int RunProfiles(const CliOptions& options, const Streams& streams) {
+  switch (options.profiles_action) {
+    case ProfilesAction::kList:
+      return ListProfiles(options, streams);
+    case ProfilesAction::kShow:
+      return ShowProfile(options, streams);
+    case ProfilesAction::kExport:
+      return ExportNamedProfiles(options, streams);
+    case ProfilesAction::kImport:
+      return ImportNamedProfiles(options, streams);
+  }
+  return kExitUsage;
 }
 
 }  // namespace
@@ -236,6 +534,8 @@ int RunCli(const std::vector<std::string>& args, const Streams& streams) {
       return RunTable(options, streams);
     case Command::kBin:
       return RunBin(options, streams);
+    case Command::kProfiles:
+      return RunProfiles(options, streams);
   }
   return kExitUsage;
 }

@@ -29,8 +29,9 @@ std::optional<TextEncoding> ParseOutputEncoding(std::string_view value) {
 // as the next argument or after "=".
 class ArgumentReader {
  public:
-  explicit ArgumentReader(const std::vector<std::string>& args)
-      : args_(args) {}
+  // `first`: the index of the first argument after the subcommand's words.
+  ArgumentReader(const std::vector<std::string>& args, std::size_t first)
+      : args_(args), next_(first) {}
 
   bool Done() const { return next_ >= args_.size(); }
 
@@ -65,8 +66,21 @@ class ArgumentReader {
 
  private:
   const std::vector<std::string>& args_;
-  std::size_t next_ = 1;
+  std::size_t next_;
 };
+
+bool ParseProfilesFile(const std::string& name, ArgumentReader* reader,
+                       std::optional<std::string>* attached,
+                       CliOptions* options, std::string* error) {
+  std::string value;
+  if (!reader->Value(name, attached, &value, error)) return false;
+  if (value.empty()) {
+    *error = "Не указан путь к файлу профилей.";
+    return false;
+  }
+  options->profiles_file = value;
+  return true;
+}
 
 bool ParseCommon(const std::string& name, ArgumentReader* reader,
                  std::optional<std::string>* attached, CliOptions* options,
@@ -102,6 +116,8 @@ bool ParseTableOption(const std::string& name, ArgumentReader* reader,
   if (name == "-p" || name == "--profile") {
     if (!reader->Value(name, attached, &value, error)) return false;
     options->profile = value;
+  } else if (name == "--profiles") {
+    return ParseProfilesFile(name, reader, attached, options, error);
   } else if (name == "--set") {
     if (!reader->Value(name, attached, &value, error)) return false;
     const std::size_t eq = value.find('=');
@@ -172,6 +188,101 @@ bool ParseBinOption(const std::string& name, ArgumentReader* reader,
   return true;
 }
 
+std::optional<ProfilesAction> ParseProfilesAction(std::string_view word) {
+  if (word == "list") return ProfilesAction::kList;
+  if (word == "show") return ProfilesAction::kShow;
+  if (word == "export") return ProfilesAction::kExport;
+  if (word == "import") return ProfilesAction::kImport;
+  return std::nullopt;
+}
+
+// The usage error of the operands of a profiles action, or "".
+std::string CheckProfilesOperands(const CliOptions& options) {
+  const std::vector<std::string>& operands = options.operands;
+  if (options.import_all &&
+      options.profiles_action != ProfilesAction::kImport) {
+    return "Параметр --all действует только в profiles import.";
+  }
+  switch (options.profiles_action) {
+    case ProfilesAction::kList:
+      if (!operands.empty()) return "Команда profiles list не принимает имён.";
+      break;
+    case ProfilesAction::kShow:
+      if (operands.size() != 1) {
+        return "Укажите одно имя профиля: profiles show ИМЯ.";
+      }
+      break;
+    case ProfilesAction::kExport:
+      if (operands.size() < 2) {
+        return "Укажите файл и имена профилей: profiles export ФАЙЛ ИМЯ...";
+      }
+      break;
+    case ProfilesAction::kImport:
+      if (operands.empty()) {
+        return "Укажите файл профилей: profiles import ФАЙЛ [ИМЯ...].";
+      }
+      if (options.import_all && operands.size() > 1) {
+        return "Параметр --all нельзя сочетать с именами профилей.";
+      }
+      break;
+  }
+  if (options.profiles_action != ProfilesAction::kList &&
+      options.profiles_action != ProfilesAction::kShow &&
+      operands.front().empty()) {
+    return "Не указан путь к файлу.";
+  }
+  return "";
+}
+
+ParseResult ParseProfiles(const std::vector<std::string>& args) {
+  ParseResult result;
+  CliOptions& options = result.options;
+  options.command = Command::kProfiles;
+  if (args.size() < 2) {
+    result.error = "Не указано действие: list, show, export, import.";
+    return result;
+  }
+  if (args[1] == "-h" || args[1] == "--help") {
+    options.command = Command::kHelp;
+    return result;
+  }
+  const auto action = ParseProfilesAction(args[1]);
+  if (!action) {
+    result.error = "Неизвестное действие \"" + args[1] +
+                   "\". Действия: list, show, export, import.";
+    return result;
+  }
+  options.profiles_action = *action;
+
+  ArgumentReader reader(args, 2);
+  bool only_operands = false;
+  while (!reader.Done()) {
+    std::string name;
+    std::optional<std::string> attached;
+    reader.Take(!only_operands, &name, &attached);
+    if (!only_operands && name == "--") {
+      only_operands = true;
+    } else if (only_operands || name.size() < 2 || name[0] != '-') {
+      options.operands.push_back(name);
+    } else if (name == "-h" || name == "--help") {
+      options.command = Command::kHelp;
+      return result;
+    } else if (name == "--profiles") {
+      if (!ParseProfilesFile(name, &reader, &attached, &options,
+                             &result.error)) {
+        return result;
+      }
+    } else if (name == "--all" && !attached) {
+      options.import_all = true;
+    } else {
+      result.error = "Неизвестный параметр " + name + ".";
+      return result;
+    }
+  }
+  result.error = CheckProfilesOperands(options);
+  return result;
+}
+
 }  // namespace
 
 ParseResult ParseArguments(const std::vector<std::string>& args) {
@@ -186,17 +297,18 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
     options.command = Command::kVersion;
     return result;
   }
+  if (args[0] == "profiles") return ParseProfiles(args);
   if (args[0] == "table") {
     options.command = Command::kTable;
   } else if (args[0] == "bin") {
     options.command = Command::kBin;
   } else {
     result.error = "Неизвестная команда \"" + args[0] +
-                   "\". Команды: table, bin, help.";
+                   "\". Команды: table, bin, profiles, help.";
     return result;
   }
 
-  ArgumentReader reader(args);
+  ArgumentReader reader(args, 1);
   bool have_input = false;
   bool only_operands = false;
   while (!reader.Done()) {
@@ -252,16 +364,24 @@ const char* HelpText() {
   return R"(trulvex-cli — перевод текста в коды знакогенератора HD44780 (кириллица)
 
 Использование:
-  trulvex-cli table [-p ИМЯ] [--set КЛЮЧ=ЗНАЧЕНИЕ]... [-e auto|cp1251|utf-8]
-                    [--output-encoding cp1251|utf-8] [-o ФАЙЛ] [ФАЙЛ|-]
+  trulvex-cli table [-p ИМЯ] [--profiles БАЗА] [--set КЛЮЧ=ЗНАЧЕНИЕ]...
+                    [-e auto|cp1251|utf-8] [--output-encoding cp1251|utf-8]
+                    [-o ФАЙЛ] [ФАЙЛ|-]
   trulvex-cli bin -o ФАЙЛ [--existing] [--at АДРЕС] [--replace]
                   [--past-end append|cancel] [--delete-undisplayable]
                   [--delete-spaces[=N]] [-e auto|cp1251|utf-8] [ФАЙЛ|-]
+  trulvex-cli profiles list [--profiles БАЗА]
+  trulvex-cli profiles show ИМЯ [--profiles БАЗА]
+  trulvex-cli profiles export ФАЙЛ ИМЯ... [--profiles БАЗА]
+  trulvex-cli profiles import ФАЙЛ [ИМЯ...] [--all] [--profiles БАЗА]
   trulvex-cli help
 
 table  Таблица данных для ассемблера или Basic по профилю.
-       -p ИМЯ           профиль (без учёта регистра латинских букв);
-                        без -p берётся первый профиль
+       -p ИМЯ           профиль из базы профилей (без учёта регистра
+                        латинских букв); без -p берётся первый профиль
+       --profiles БАЗА  файл базы профилей (он должен существовать) вместо
+                        Profile.prof из каталога данных программы; пока
+                        Profile.prof нет, доступны три встроенных профиля
        --set К=З        заменить поле профиля на время запуска,
                         например --set CountByte=16 --set "RazdelitelData=, "
        -e КОДИРОВКА     кодировка текста; auto: UTF-8 с меткой BOM или
@@ -280,9 +400,20 @@ bin    Коды символов в виде байтов двоичного ф�
        --delete-undisplayable  удалять неотображаемые символы
        --delete-spaces[=N]     оставлять не больше N пробелов подряд (1–100, 2)
 
+profiles  Профили из базы профилей (вывод в UTF-8).
+       list             имена профилей по порядку, по одному в строке
+       show ИМЯ         17 полей профиля; тексты — в двойных кавычках
+       export ФАЙЛ ИМЯ...  сохранить профили в новом файле .prof
+                        (расширение .prof добавляется, если его нет)
+       import ФАЙЛ [ИМЯ...]  загрузить профили из файла .prof в базу:
+                        названные, а без имён — те, чьих имён в базе ещё
+                        нет; --all — все. Профиль с именем, которое в базе
+                        уже есть, заменяет прежний. Если базы нет, она
+                        создаётся с тремя встроенными профилями.
+
 Текст читается из ФАЙЛА или со стандартного ввода, если ФАЙЛ не указан или "-".
-Коды возврата: 0 — успех, 1 — преобразование отклонено, 2 — ошибка в
-параметрах, 3 — ошибка файла.
+Коды возврата: 0 — успех, 1 — команда отклонена, 2 — ошибка в параметрах,
+3 — ошибка файла.
 )";
 }
 

@@ -13,7 +13,9 @@ namespace trulvex::cli {
 
 enum class InputEncoding { kAuto, kCp1251, kUtf8 };
 
-enum class Command { kHelp, kVersion, kTable, kBin };
+enum class Command { kHelp, kVersion, kTable, kBin, kProfiles };
+
+enum class ProfilesAction { kList, kShow, kExport, kImport };
 
 struct CliOptions {
   Command command = Command::kHelp;
@@ -22,6 +24,8 @@ struct CliOptions {
   InputEncoding input_encoding = InputEncoding::kAuto;
   // Output: a path, or empty for standard output (table only).
   std::string output;
+  // --profiles: the profile database to use instead of the data directory's.
+  std::optional<std::string> profiles_file;
 
   // table
   std::optional<std::string> profile;  // as typed
@@ -31,6 +35,12 @@ struct CliOptions {
   // bin
   BinOptions bin;
   bool append_past_end = false;
+
+  // profiles
+  ProfilesAction profiles_action = ProfilesAction::kList;
+  // The arguments after the action, as typed: NAME; OUT NAME...; FILE NAME...
+  std::vector<std::string> operands;
+  bool import_all = false;
 };
 
 struct ParseResult {

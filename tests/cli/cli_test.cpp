@@ -369,5 +369,26 @@ TEST(CliTest, ProgramReadsStandardInputAndReportsStatus) {
   }
 }
 
+// Files are converted piece by piece; characters split between two pieces
+// of a large UTF-8 file must come out as from the whole text at once.
+TEST(CliTest, LargeFilesGiveTheSameBytesAsStandardInput) {
+  TempDir dir;
+  std::string utf8;
+  while (utf8.size() < 3'500'000) utf8 += "Жёлтый\tиндикатор №7 — €\r\n";
+  std::string cp1251;
+  while (cp1251.size() < 2'500'000) cp1251 += Cp("Привет, мир!\r\n");
+  for (const std::string& text : {utf8, cp1251}) {
+    WriteFile(dir / "in.txt", text);
+    const Result from_file = RunInProcess(
+        {"bin", "-o", (dir / "file.bin").string(), (dir / "in.txt").string()});
+    const Result from_stdin =
+        RunInProcess({"bin", "-o", (dir / "stdin.bin").string()}, text);
+    ASSERT_EQ(from_file.status, 0) << from_file.err;
+    ASSERT_EQ(from_stdin.status, 0) << from_stdin.err;
+    EXPECT_EQ(from_file.err, from_stdin.err);
+    EXPECT_EQ(ReadFile(dir / "file.bin"), ReadFile(dir / "stdin.bin"));
+  }
+}
+
 }  // namespace
 }  // namespace trulvex::cli
