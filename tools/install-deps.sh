@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   build-essential cmake
   libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev libqscintilla2-qt6-dev qt6-translations-l10n
+  fonts-dejavu-core
   xxd time
 )
 
