@@ -2,16 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <limits>
-#include <random>
 #include <string>
 #include <vector>
 
-#include "engine/code_mapping.h"
-#include "engine/text_preparation.h"
 #include "test_support.h"
 
 namespace trulvex {
@@ -19,25 +15,13 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::Cp;
+using testing::FileNames;
 using testing::ReadFile;
 using testing::TempDir;
 using testing::WriteFile;
+using NameList = std::vector<std::string>;
 
-constexpr char kTenBytes[] = "0123456789";
-
-// Records the past-the-end question and gives a fixed answer.
-struct Question {
-  bool answer = false;
-  int asked = 0;
-  UserMessage last{};
-  AppendPastEndQuestion Callback() {
-    return [this](const UserMessage& message) {
-      ++asked;
-      last = message;
-      return answer;
-    };
-  }
-};
+constexpr char kTen[] = "0123456789";
 
 BinOptions Existing(std::string address = "", int replace = 0) {
   BinOptions options;
@@ -48,212 +32,117 @@ BinOptions Existing(std::string address = "", int replace = 0) {
   return options;
 }
 
-// Sorted names in the directory: shows stray temporary files.
-std::vector<std::string> Names(const fs::path& directory) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(directory)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
+// Converts with a fixed answer to the past-the-end question.
+BinOutcome Convert(const fs::path& path, const std::string& text,
+                   const BinOptions& options, bool answer = false,
+                   int* asked = nullptr) {
+  return StartBinConversion(path, text, options, [&](const UserMessage& m) {
+    EXPECT_EQ(m, BinPastEndQuestion());
+    if (asked != nullptr) ++*asked;
+    return answer;
+  });
 }
-
-using NameList = std::vector<std::string>;
-
-constexpr fs::perms kAllWrite =
-    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
 
 TEST(BinConversionTest, NewFileHoldsTheDisplayCodes) {
   const struct {
-    std::string text;
-    std::string bytes;
+    std::string text, bytes;
   } cases[] = {
       {"AB", "AB"},
-      {"AB\r\nCD", "AB CD"},
-      {"A\tB\n\rC\rD", "A B C D"},
+      {"A\tB\r\nC\n\rD\rE\nF", "A B C D E F"},
       {"A~{B", "AB"},  // undisplayable characters leave no byte
       {Cp("Привет"), "\xA8\x70\xB8\xB3\x65\xBF"},
   };
   for (const auto& c : cases) {
     TempDir dir;
-    Question question;
-    EXPECT_EQ(StartBinConversion(dir / "out.bin", c.text, BinOptions{},
-                                 question.Callback()),
-              BinOutcome::kSuccess);
+    WriteFile(dir / "out.bin", kTen);  // replaced whole
+    EXPECT_EQ(Convert(dir / "out.bin", c.text, {}), BinOutcome::kSuccess);
     EXPECT_EQ(ReadFile(dir / "out.bin"), c.bytes) << c.text;
-    EXPECT_EQ(Names(dir.path()), NameList{"out.bin"});
-    EXPECT_EQ(question.asked, 0);
+    EXPECT_EQ(FileNames(dir.path()), NameList{"out.bin"});
   }
-}
-
-TEST(BinConversionTest, NewFileModeReplacesAnExistingFile) {
-  TempDir dir;
-  WriteFile(dir / "out.bin", kTenBytes);
-  Question question;
-  EXPECT_EQ(StartBinConversion(dir / "out.bin", "AB", BinOptions{},
-                               question.Callback()),
-            BinOutcome::kSuccess);
-  EXPECT_EQ(ReadFile(dir / "out.bin"), "AB");
-  EXPECT_EQ(Names(dir.path()), NameList{"out.bin"});
 }
 
 TEST(BinConversionTest, ExistingFileModesPlaceTheBytes) {
+  constexpr BinOutcome kOk = BinOutcome::kSuccess;
+  constexpr BinOutcome kNo = BinOutcome::kNotConverted;
   const struct {
     BinOptions options;
-    std::string expected;
+    const char* before;  // null: no file
+    bool answer;         // to the question asked past the end
+    BinOutcome outcome;
+    const char* after;
   } cases[] = {
-      {Existing(), "0123456789XYZ"},
-      {Existing("4"), "0123XYZ456789"},
-      {Existing("0"), "XYZ0123456789"},
-      {Existing("4abc"), "0123XYZ456789"},  // leading digits only
-      {Existing("4", 1), "0123XYZ789"},
-      {Existing("7", 1), "0123456XYZ"},
-      {Existing("9", 1), "012345678XYZ"},
+      {Existing(), kTen, false, kOk, "0123456789XYZ"},
+      {Existing("0"), kTen, false, kOk, "XYZ0123456789"},
+      {Existing("4abc"), kTen, false, kOk, "0123XYZ456789"},
+      {Existing("4", 1), kTen, false, kOk, "0123XYZ789"},
+      {Existing("7", 1), kTen, false, kOk, "0123456XYZ"},
+      {Existing("9", 1), kTen, false, kOk, "012345678XYZ"},
+      {Existing("10"), kTen, true, kOk, "0123456789XYZ"},
+      {Existing("10"), kTen, false, kNo, kTen},
+      {Existing("4294967296", 1), kTen, false, kNo, kTen},  // not 0 in 32 bits
+      {Existing("99999999999999999999", 1), kTen, true, kOk, "0123456789XYZ"},
+      {Existing(), nullptr, false, kOk, "XYZ"},
+      {Existing("0"), nullptr, true, kOk, "XYZ"},
+      {Existing("0"), nullptr, false, kNo, nullptr},  // no empty file left
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.options.start_address);
     TempDir dir;
-    WriteFile(dir / "data.bin", kTenBytes);
-    Question question;
-    EXPECT_EQ(StartBinConversion(dir / "data.bin", "XYZ", c.options,
-                                 question.Callback()),
-              BinOutcome::kSuccess);
-    EXPECT_EQ(ReadFile(dir / "data.bin"), c.expected)
-        << "address " << c.options.start_address;
-    EXPECT_EQ(question.asked, 0);
-    EXPECT_EQ(Names(dir.path()), NameList{"data.bin"});
-  }
-}
-
-TEST(BinConversionTest, AddressAtOrPastTheEndAsksBeforeAppending) {
-  const UserMessage expected_question{
-      UserMessage::Icon::kWarning, "Преобразование",
-      "Начальный адрес больше текущего размера файла!\n"
-      "Добавить данные в конец файла?"};
-  EXPECT_EQ(BinPastEndQuestion(), expected_question);
-  // 4294967296 would be 0 if the address were cut to 32 bits.
-  for (const char* address :
-       {"10", "11", "99999999", "4294967296", "999999999999999999999999"}) {
-    for (const int replace : {0, 1}) {
-      for (const bool answer : {true, false}) {
-        TempDir dir;
-        WriteFile(dir / "data.bin", kTenBytes);
-        Question question{answer};
-        EXPECT_EQ(
-            StartBinConversion(dir / "data.bin", "XYZ",
-                               Existing(address, replace), question.Callback()),
-            answer ? BinOutcome::kSuccess : BinOutcome::kNotConverted)
-            << address;
-        EXPECT_EQ(question.asked, 1);
-        EXPECT_EQ(question.last, expected_question);
-        EXPECT_EQ(ReadFile(dir / "data.bin"),
-                  answer ? "0123456789XYZ" : kTenBytes);
-        EXPECT_EQ(Names(dir.path()), NameList{"data.bin"});
-      }
-    }
-  }
-}
-
-TEST(BinConversionTest, ExistingModeOnAMissingFile) {
-  {
-    TempDir dir;
-    Question question;
-    EXPECT_EQ(StartBinConversion(dir / "new.bin", "AB", Existing(),
-                                 question.Callback()),
-              BinOutcome::kSuccess);
-    EXPECT_EQ(ReadFile(dir / "new.bin"), "AB");
-  }
-  for (const bool answer : {true, false}) {
-    TempDir dir;
-    Question question{answer};
-    EXPECT_EQ(StartBinConversion(dir / "new.bin", "AB", Existing("0"),
-                                 question.Callback()),
-              answer ? BinOutcome::kSuccess : BinOutcome::kNotConverted);
-    EXPECT_EQ(question.asked, 1);
-    // Declining must not leave an empty file behind.
-    EXPECT_EQ(Names(dir.path()), answer ? NameList{"new.bin"} : NameList{});
-    EXPECT_EQ(ReadFile(dir / "new.bin"), answer ? "AB" : "");
-  }
-}
-
-TEST(BinConversionTest, EmptyStartAddressIsReportedBeforeOtherChecks) {
-  BinOptions options = Existing("0");
-  options.start_address.clear();
-  for (const std::string text : {"AB", "~{\x01"}) {
-    TempDir dir;
-    Question question{true};
-    EXPECT_EQ(StartBinConversion(dir / "data.bin", text, options,
-                                 question.Callback()),
-              BinOutcome::kNoStartAddress);
-    EXPECT_EQ(
-        ConvertToBin(dir / "data.bin", text, options, question.Callback()),
-        BinOutcome::kNoStartAddress);
-    EXPECT_EQ(question.asked, 0);
-    EXPECT_EQ(Names(dir.path()), NameList{});
+    if (c.before != nullptr) WriteFile(dir / "data.bin", c.before);
+    int asked = 0;
+    EXPECT_EQ(Convert(dir / "data.bin", "XYZ", c.options, c.answer, &asked),
+              c.outcome);
+    EXPECT_EQ(asked, c.answer || c.outcome == kNo);
+    EXPECT_EQ(FileNames(dir.path()),
+              c.after != nullptr ? NameList{"data.bin"} : NameList{});
+    EXPECT_EQ(ReadFile(dir / "data.bin"), c.after != nullptr ? c.after : "");
   }
 }
 
 TEST(BinConversionTest, RefusalsCreateNoFile) {
-  BinOptions delete_undisplayable;
-  delete_undisplayable.DelErrSunmol = 1;
+  BinOptions no_address = Existing("0"), cleaning;
+  no_address.start_address.clear();
+  cleaning.DelErrSunmol = 1;
+  EXPECT_EQ(Convert("", "AB", BinOptions{}), BinOutcome::kNoPath);
   const struct {
-    bool with_path;
     std::string text;
     BinOptions options;
     BinOutcome expected;
   } cases[] = {
-      {false, "AB", BinOptions{}, BinOutcome::kNoPath},
-      {true, "", BinOptions{}, BinOutcome::kNoText},
-      {true, "", Existing("0"), BinOutcome::kNoText},
-      {true, "~{\x01\x98", BinOptions{}, BinOutcome::kNothingDisplayable},
-      {true, "~{\x01\x98", Existing(), BinOutcome::kNothingDisplayable},
-      {true, "~{\x01\x98", Existing("0"), BinOutcome::kNothingDisplayable},
-      {true, "~{\x01\x98", delete_undisplayable, BinOutcome::kNoText},
+      {"", BinOptions{}, BinOutcome::kNoText},
+      {"", Existing("0"), BinOutcome::kNoText},
+      {"~{\x01\x98", BinOptions{}, BinOutcome::kNothingDisplayable},
+      {"~{\x01\x98", Existing("0"), BinOutcome::kNothingDisplayable},
+      {"~{\x01\x98", cleaning, BinOutcome::kNoText},
+      {"AB", no_address, BinOutcome::kNoStartAddress},
+      {"~{\x01", no_address, BinOutcome::kNoStartAddress},  // before the rest
   };
   for (const auto& c : cases) {
     TempDir dir;
-    Question question{true};
-    const fs::path path = c.with_path ? dir / "out.bin" : fs::path();
-    EXPECT_EQ(StartBinConversion(path, c.text, c.options, question.Callback()),
-              c.expected)
+    EXPECT_EQ(Convert(dir / "out.bin", c.text, c.options, true), c.expected)
         << c.text;
-    EXPECT_EQ(Names(dir.path()), NameList{}) << c.text;
+    EXPECT_EQ(FileNames(dir.path()), NameList{}) << c.text;
   }
-}
-
-TEST(BinConversionTest, ReadOnlyTargetIsNotReplaced) {
-  for (const int save_file : {0, 1}) {
-    TempDir dir;
-    const fs::path path = dir / "locked.bin";
-    WriteFile(path, kTenBytes);
-    fs::permissions(path, kAllWrite, fs::perm_options::remove);
-    const fs::perms before = fs::status(path).permissions();
-    BinOptions options = save_file == 1 ? Existing() : BinOptions{};
-    Question question;
-    EXPECT_EQ(
-        StartBinConversion(path, "AB", options, question.Callback()),
-        save_file == 1 ? BinOutcome::kOpenFailed : BinOutcome::kCreateFailed);
-    EXPECT_EQ(ReadFile(path), kTenBytes);
-    EXPECT_EQ(fs::status(path).permissions(), before);
-    EXPECT_EQ(Names(dir.path()), NameList{"locked.bin"});
-  }
+  EXPECT_EQ(ConvertToBin("unused.bin", "~{", no_address, nullptr),
+            BinOutcome::kNoStartAddress);
 }
 
 TEST(BinConversionTest, UnusableTargetsFailWithoutLeftovers) {
-  for (const int save_file : {0, 1}) {
-    const BinOutcome expected =
-        save_file == 1 ? BinOutcome::kOpenFailed : BinOutcome::kCreateFailed;
-    BinOptions options = save_file == 1 ? Existing() : BinOptions{};
+  for (const BinOptions& options : {BinOptions{}, Existing()}) {
+    const BinOutcome expected = options.SaveFile == 1
+                                    ? BinOutcome::kOpenFailed
+                                    : BinOutcome::kCreateFailed;
     TempDir dir;
+    const fs::path locked = dir / "locked.bin";
+    WriteFile(locked, kTen);
+    fs::permissions(locked, fs::perms::owner_read);
     fs::create_directory(dir / "folder");
-    Question question;
-    EXPECT_EQ(
-        StartBinConversion(dir / "folder", "AB", options, question.Callback()),
-        expected);
-    EXPECT_TRUE(fs::is_directory(dir / "folder"));
-    EXPECT_EQ(StartBinConversion(dir / "missing" / "out.bin", "AB", options,
-                                 question.Callback()),
-              expected);
-    EXPECT_EQ(Names(dir.path()), NameList{"folder"});
+    for (const fs::path& target : {locked, dir / "folder", dir / "no" / "x"}) {
+      EXPECT_EQ(Convert(target, "AB", options), expected) << target;
+    }
+    EXPECT_EQ(ReadFile(locked), kTen);
+    EXPECT_EQ(fs::status(locked).permissions(), fs::perms::owner_read);
+    EXPECT_EQ(FileNames(dir.path()), (NameList{"folder", "locked.bin"}));
     EXPECT_TRUE(fs::is_empty(dir / "folder"));
   }
 }
@@ -261,96 +150,34 @@ TEST(BinConversionTest, UnusableTargetsFailWithoutLeftovers) {
 TEST(BinConversionTest, ReplacingKeepsPermissionsAndSymlinks) {
   const fs::perms mode =
       fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
-  const struct {
-    BinOptions options;
-    std::string expected;
-  } cases[] = {
-      {BinOptions{}, "AB"},
-      {Existing(), "0123AB"},
-      {Existing("2"), "01AB23"},
-      {Existing("2", 1), "01AB"},
-  };
-  for (const auto& c : cases) {
+  for (const auto& [options, expected] :
+       {std::pair{BinOptions{}, "AB"}, std::pair{Existing("2", 1), "01AB"}}) {
     TempDir dir;
     WriteFile(dir / "real.bin", "0123");
     fs::permissions(dir / "real.bin", mode);
     fs::create_symlink("real.bin", dir / "link.bin");
-    Question question;
-    ASSERT_EQ(StartBinConversion(dir / "link.bin", "AB", c.options,
-                                 question.Callback()),
-              BinOutcome::kSuccess);
-    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir / "link.bin")));
+    ASSERT_EQ(Convert(dir / "link.bin", "AB", options), BinOutcome::kSuccess);
     EXPECT_EQ(fs::read_symlink(dir / "link.bin"), "real.bin");
     EXPECT_EQ(fs::status(dir / "real.bin").permissions(), mode);
-    EXPECT_EQ(ReadFile(dir / "real.bin"), c.expected);
-    EXPECT_EQ(Names(dir.path()), (NameList{"link.bin", "real.bin"}));
+    EXPECT_EQ(ReadFile(dir / "real.bin"), expected);
+    EXPECT_EQ(FileNames(dir.path()), (NameList{"link.bin", "real.bin"}));
   }
-}
-
-TEST(BinConversionTest, WriteErrorIsNotReportedAsSuccess) {
-  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-  Question question;
-  EXPECT_EQ(
-      StartBinConversion("/dev/full", "AB", BinOptions{}, question.Callback()),
-      BinOutcome::kWriteFailed);
-}
-
-TEST(BinConversionTest, FlattenToLcdCodesMatchesFlattenThenMap) {
-  std::string all_bytes;
-  for (int c = 0; c < 256; ++c) all_bytes += static_cast<char>(c);
-  std::vector<std::string> texts = {
-      "",        "\r",
-      "\n",      "\r\n",
-      "\n\r",    "\r\r\n",
-      "\n\n\r",  "\r\n\r\n",
-      "\t\r\n",  "\r\t\n",
-      all_bytes, all_bytes + "\r\n" + all_bytes + "\n\r\r" + all_bytes,
-  };
-  // Mixtures that stress the pairing of CR and LF at every position.
-  std::mt19937 random(1251);
-  const char alphabet[] = {'\r', '\n', '\t', ' ', 'A', '~', '\x98', '\xC0'};
-  for (int i = 0; i < 500; ++i) {
-    std::string text(random() % 12, ' ');
-    for (char& c : text) c = alphabet[random() % sizeof(alphabet)];
-    texts.push_back(text);
+  if (fs::exists("/dev/full")) {  // a failed write is not a success
+    EXPECT_EQ(Convert("/dev/full", "AB", {}), BinOutcome::kWriteFailed);
   }
-  for (const std::string& text : texts) {
-    EXPECT_EQ(FlattenToLcdCodes(text), MapToLcdCodes(FlattenText(text)));
-  }
-  // Each break, paired or alone, is one blank.
-  EXPECT_EQ(FlattenToLcdCodes("A\r\n\n\rB\r\rC\tD"), "A  B  C D");
 }
 
 TEST(BinConversionTest, ParseStartAddressReadsLeadingDigits) {
   constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
-  const struct {
-    const char* field;
-    std::uint64_t value;
-  } cases[] = {
-      {"", 0},
-      {"abc", 0},
-      {" 5", 0},
-      {"0004", 4},
-      {"12ab34", 12},
-      {"99999999", 99999999},
-      {"4294967296", std::uint64_t{1} << 32},
-      {"18446744073709551615", kMax},
-      {"18446744073709551616", kMax},
-      {"999999999999999999999999999", kMax},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(ParseStartAddress(c.field), c.value) << c.field;
-  }
+  EXPECT_EQ(ParseStartAddress(" 5"), 0u);
+  EXPECT_EQ(ParseStartAddress("0004x5"), 4u);
+  EXPECT_EQ(ParseStartAddress("18446744073709551615"), kMax);
+  EXPECT_EQ(ParseStartAddress("18446744073709551616"), kMax);
 }
 
 TEST(BinConversionTest, FileFailureMessagesQuoteThePath) {
-  const std::string path = "/tmp/мои файлы/out.bin";
-  EXPECT_EQ(BinOutcomeMessage(BinOutcome::kCreateFailed, path),
-            (UserMessage{UserMessage::Icon::kError, "Ошибка",
-                         "Не удалось создать файл \n\"" + path + "\""}));
-  EXPECT_EQ(BinOutcomeMessage(BinOutcome::kOpenFailed, path),
-            (UserMessage{UserMessage::Icon::kError, "Ошибка",
-                         "Не удалось открыть файл \n\"" + path + "\""}));
+  EXPECT_EQ(BinOutcomeMessage(BinOutcome::kOpenFailed, "/tmp/мои файлы").text,
+            "Не удалось открыть файл \n\"/tmp/мои файлы\"");
 }
 
 }  // namespace
