@@ -1,4 +1,4 @@
-# make run    installs what is missing, builds and starts the converter
+# make run    installs what is missing, builds and starts the program
 # make test   installs what is missing, builds and runs every test
 # make bench  installs what is missing, builds and measures
 BUILD ?= build
@@ -19,7 +19,7 @@ build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
 run: build
-	@$(BUILD)/trulvex-cli table --output-encoding utf-8 samples/hello.txt
+	@$(BUILD)/trulvex samples/hello.txt
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
@@ -27,6 +27,8 @@ test: build
 bench: build
 	@$(BUILD)/bench/trulvex_bench
 	@bench/compare_tools.sh $(BUILD)/trulvex-cli
+	@if [ -x $(BUILD)/bench/convert_window_bench ]; then \
+	  QT_QPA_PLATFORM=offscreen $(BUILD)/bench/convert_window_bench; fi
 
 clean:
 	@rm -rf $(BUILD)

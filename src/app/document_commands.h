@@ -3,6 +3,8 @@
 
 #include <QString>
 
+#include "engine/cp1251.h"
+
 namespace trulvex {
 
 class Editor;
@@ -11,11 +13,17 @@ class MainWindow;
 // New, Open, Save, Save As and saving either editor's text to a file.
 class DocumentCommands {
  public:
+  static inline const QString kOpenTitle = QStringLiteral("Открываем файл");
+  static inline const QString kSaveTitle = QStringLiteral("Сохраняем файл");
+  static inline const QString kFilter =
+      QStringLiteral("Текстовые файлы (txt) (*.txt);;Всё (*)");
+
   explicit DocumentCommands(MainWindow* window) : window_(window) {}
 
   void New();
   void Open();
-  // False when the text was not saved (dialog cancelled or write failed).
+  // False when the text was not saved (dialog cancelled, the user declined
+  // or the write failed).
   bool Save();
   bool SaveAs();
   // Saves an editor's text to a file the user chooses; the document's own
@@ -27,6 +35,14 @@ class DocumentCommands {
   void OpenRecent(int n);
 
  private:
+  // The save dialog with the extension rule; empty when cancelled.
+  QString AskSaveName() const;
+  QString StartFolder() const;
+  // Writes the editor's text in the given encoding, asking first when
+  // code page 1251 cannot hold all of it.
+  bool WriteEditor(Editor* editor, const QString& path, TextEncoding encoding,
+                   bool bom);
+
   MainWindow* window_;
 };
 

@@ -76,6 +76,13 @@ Editor::Editor(Role role, QWidget* parent)
           [this] { Q_EMIT modifiedChanged(false); });
   connect(this, &QsciScintillaBase::SCN_UPDATEUI, this,
           [this](int) { Q_EMIT stateChanged(); });
+  connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
+          [this](int, int type, const char*, int, int, int, int, int, int,
+                 int) {
+            if ((type & (SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT)) != 0) {
+              Q_EMIT textChanged();
+            }
+          });
 }
 
 void Editor::SetUp() {
@@ -198,7 +205,11 @@ void Editor::SetUtf8Text(const std::string& utf8) {
 
 bool Editor::IsModified() const { return SendScintilla(SCI_GETMODIFY) != 0; }
 void Editor::SetSavePoint() { SendScintilla(SCI_SETSAVEPOINT); }
-void Editor::EmptyUndoBuffer() { SendScintilla(SCI_EMPTYUNDOBUFFER); }
+void Editor::EmptyUndoBuffer() {
+  SendScintilla(SCI_EMPTYUNDOBUFFER);
+  // Nothing is left to undo, and no text change says so.
+  Q_EMIT stateChanged();
+}
 bool Editor::CanUndo() const { return SendScintilla(SCI_CANUNDO) != 0; }
 bool Editor::CanRedo() const { return SendScintilla(SCI_CANREDO) != 0; }
 void Editor::Undo() { SendScintilla(SCI_UNDO); }

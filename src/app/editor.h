@@ -47,6 +47,9 @@ class Editor : public QsciScintillaBase {
   void menuRequested(const QPoint& global_position);
   void modifiedChanged(bool modified);
   void stateChanged();
+  // Text went in or out, by typing or by a command: what Undo and Redo can
+  // do has changed before the editor next repaints.
+  void textChanged();
 
  protected:
   bool event(QEvent* event) override;

@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -33,12 +34,20 @@ namespace {
 constexpr int kMinimumWidth = 520;
 constexpr int kMinimumHeight = 304;
 constexpr int kMinimumEditorHeight = 50;
+constexpr int kDividerMargin = 2;
+constexpr int kSelectorListHeight = 200;
 
 // A path the command line or a drop names: an existing file of at least
 // one byte; anything else is ignored without a message.
 bool IsOpenableFile(const QString& path) {
   const QFileInfo info(path);
   return !path.isEmpty() && info.isFile() && info.size() > 0;
+}
+
+// The stored height counts the menu bar. The window's own height holds it
+// already unless the menu bar is the platform's, outside the window.
+int MenuBarOutsideHeight(const QMenuBar* bar) {
+  return bar->isNativeMenuBar() ? bar->sizeHint().height() : 0;
 }
 
 }  // namespace
@@ -62,8 +71,7 @@ MainWindow::MainWindow(AppPaths paths, UserDialogs* dialogs)
   BuildStatusBar();
   BuildEditors();
   setMinimumSize(kMinimumWidth, kMinimumHeight);
-  // The stored height counts the menu bar; the window's own does not.
-  resize(settings_.W, std::max(settings_.H - menuBar()->sizeHint().height(),
+  resize(settings_.W, std::max(settings_.H - MenuBarOutsideHeight(menuBar()),
                                kMinimumHeight));
   move(settings_.X, settings_.Y);
   setAcceptDrops(true);
@@ -72,7 +80,12 @@ MainWindow::MainWindow(AppPaths paths, UserDialogs* dialogs)
   RefreshEditStates();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+  // Destroying the children moves the focus: a half-destroyed window must
+  // not refresh its commands.
+  disconnect(qApp, nullptr, this, nullptr);
+  source_ = nullptr;
+}
 
 QAction* MainWindow::AddMenuAction(QMenu* menu, int command,
                                    const QString& text,
@@ -276,7 +289,9 @@ void MainWindow::BuildToolbar() {
   selector_->setObjectName(QStringLiteral("profileSelector"));
   selector_->setToolTip(QStringLiteral("Выбор профиля"));
   selector_->setGeometry(0, 2, 140, selector_->sizeHint().height());
-  selector_->setMaxVisibleItems(12);
+  // However many profiles there are, the list drops down 200 pixels at most.
+  selector_->setMaxVisibleItems(100);
+  selector_->view()->window()->setMaximumHeight(kSelectorListHeight);
   toolbar->addWidget(selector_gap);
   connect(selector_, &QComboBox::activated, this, [this] {
     LoadSelectedProfile();
@@ -314,6 +329,8 @@ void MainWindow::BuildEditors() {
   divider_ = new QSplitter(Qt::Vertical, this);
   divider_->setObjectName(QStringLiteral("divider"));
   divider_->setChildrenCollapsible(false);
+  divider_->setContentsMargins(kDividerMargin, kDividerMargin, kDividerMargin,
+                               kDividerMargin);
   source_ = new Editor(Editor::Role::kSource, divider_);
   result_ = new Editor(Editor::Role::kResult, divider_);
   for (Editor* editor : {source_, result_}) {
@@ -322,12 +339,18 @@ void MainWindow::BuildEditors() {
             [this, editor](const QPoint& at) { ShowEditorMenu(editor, at); });
     connect(editor, &Editor::stateChanged, this,
             [this] { RefreshEditStates(); });
+    connect(editor, &Editor::textChanged, this,
+            [this] { RefreshEditStates(); });
   }
   connect(source_, &Editor::modifiedChanged, this, [this](bool modified) {
     modified_indicator_->setVisible(modified);
   });
   divider_->addWidget(source_);
   divider_->addWidget(result_);
+  // The divider stays R pixels from the top: resizing the window only
+  // changes the result editor.
+  divider_->setStretchFactor(0, 0);
+  divider_->setStretchFactor(1, 1);
   setCentralWidget(divider_);
   divider_->setSizes({settings_.R, std::max(settings_.H - settings_.R, 100)});
 }
@@ -556,14 +579,15 @@ void MainWindow::SaveWindowPlacement() {
   settings_.X = frame.x();
   settings_.Y = frame.y();
   settings_.W = inner.width();
-  settings_.H = inner.height() + menuBar()->height();
+  settings_.H = inner.height() + MenuBarOutsideHeight(menuBar());
   const QList<int> sizes = divider_->sizes();
   if (!sizes.isEmpty()) settings_.R = sizes.first();
   settings_.Pos = selector_->currentIndex();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (!ConfirmDiscard()) {
+  // A long conversion takes events; the window stays until it ends.
+  if (convert_->running() || !ConfirmDiscard()) {
     event->ignore();
     return;
   }

@@ -102,6 +102,7 @@ class MainWindow : public QMainWindow {
   void LoadSelectedProfile();
 
   DocumentCommands* documents() const { return documents_.get(); }
+  ConvertCommand* convert_command() const { return convert_.get(); }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
