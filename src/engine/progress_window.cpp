@@ -33,12 +33,16 @@ ProgressWindow::ProgressWindow(QWidget* owner, UserDialogs* dialogs)
       dialogs_(dialogs) {
   setObjectName(QStringLiteral("progressWindow"));
   setWindowTitle(QStringLiteral("    Преобразование данных"));
-  setFixedSize(210, 90);
   // The small dialog font of the layout: the caption fills its 190 pixels.
   setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
   auto* caption =
       new QLabel(QStringLiteral("Прогресс преобразования текста"), this);
-  caption->setGeometry(20, 8, 190, 15);
+  // A substitute font may run wider: then the caption and the window widen
+  // just enough to show it whole.
+  const int caption_width = std::max(
+      190, caption->fontMetrics().horizontalAdvance(caption->text()) + 4);
+  caption->setGeometry(20, 8, caption_width, 15);
+  setFixedSize(std::max(210, 20 + caption_width), 90);
   bar_ = new QProgressBar(this);
   bar_->setObjectName(QStringLiteral("progressBar"));
   bar_->setGeometry(20, 28, 170, 16);
