@@ -2,6 +2,7 @@
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <optional>
 #include <vector>
 
 #include "app/editor_styling.h"
@@ -22,32 +23,34 @@ struct Shortcut {
 };
 
 constexpr Shortcut kWindowShortcuts[] = {
-    {Qt::Key_N, Qt::ControlModifier}, {Qt::Key_O, Qt::ControlModifier},
+    {Qt::Key_N, Qt::ControlModifier},
+    {Qt::Key_O, Qt::ControlModifier},
     {Qt::Key_S, Qt::ControlModifier},
     {Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier},
-    {Qt::Key_Z, Qt::ControlModifier}, {Qt::Key_Y, Qt::ControlModifier},
-    {Qt::Key_X, Qt::ControlModifier}, {Qt::Key_C, Qt::ControlModifier},
-    {Qt::Key_V, Qt::ControlModifier}, {Qt::Key_A, Qt::ControlModifier},
-    {Qt::Key_T, Qt::ControlModifier}, {Qt::Key_B, Qt::ControlModifier},
+    {Qt::Key_Z, Qt::ControlModifier},
+    {Qt::Key_Y, Qt::ControlModifier},
+    {Qt::Key_X, Qt::ControlModifier},
+    {Qt::Key_C, Qt::ControlModifier},
+    {Qt::Key_V, Qt::ControlModifier},
+    {Qt::Key_A, Qt::ControlModifier},
+    {Qt::Key_T, Qt::ControlModifier},
+    {Qt::Key_B, Qt::ControlModifier},
 };
 
 // Splits the editor's UTF-8 bytes into code page 1251 characters and the
 // number of bytes each takes, for styling by the core's rules.
 void DecodeForStyling(std::string_view utf8, std::string* cp1251,
                       std::vector<std::uint8_t>* lengths) {
-  Utf8Decoder decoder;
   for (std::size_t i = 0; i < utf8.size();) {
-    const auto lead = static_cast<unsigned char>(utf8[i]);
-    std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3
-                                                   : lead >= 0xC0 ? 2 : 1;
-    length = std::min(length, utf8.size() - i);
-    std::string one = Utf8ToCp1251(std::string(utf8.substr(i, length)));
-    // A malformed sequence decodes byte by byte: style each byte alone.
-    if (one.size() != 1) {
-      one.resize(1);
-      length = 1;
+    char32_t code_point = 0;
+    std::size_t length = DecodeUtf8Char(utf8, i, &code_point);
+    std::optional<std::uint8_t> byte;
+    if (length == 0) {
+      length = 1;  // a malformed sequence is styled byte by byte
+    } else {
+      byte = UnicodeToCp1251(code_point);
     }
-    cp1251->push_back(one[0]);
+    cp1251->push_back(static_cast<char>(byte.value_or(kUnmappableByte)));
     lengths->push_back(static_cast<std::uint8_t>(length));
     i += length;
   }
@@ -76,13 +79,13 @@ Editor::Editor(Role role, QWidget* parent)
           [this] { Q_EMIT modifiedChanged(false); });
   connect(this, &QsciScintillaBase::SCN_UPDATEUI, this,
           [this](int) { Q_EMIT stateChanged(); });
-  connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
-          [this](int, int type, const char*, int, int, int, int, int, int,
-                 int) {
-            if ((type & (SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT)) != 0) {
-              Q_EMIT textChanged();
-            }
-          });
+  connect(
+      this, &QsciScintillaBase::SCN_MODIFIED, this,
+      [this](int, int type, const char*, int, int, int, int, int, int, int) {
+        if ((type & (SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT)) != 0) {
+          Q_EMIT textChanged();
+        }
+      });
 }
 
 void Editor::SetUp() {
@@ -123,8 +126,8 @@ void Editor::SetUp() {
   SendScintilla(SCI_CLEARCMDKEY, SCK_BACK | (SCMOD_ALT << 16));
   SendScintilla(SCI_CLEARCMDKEY, SCK_BACK | ((SCMOD_ALT | SCMOD_SHIFT) << 16));
   SendScintilla(SCI_CLEARCMDKEY, 'Z' | ((SCMOD_CTRL | SCMOD_SHIFT) << 16));
-  for (const char key : {'Z', 'Y', 'X', 'C', 'V', 'A', 'N', 'O', 'S', 'T',
-                         'B'}) {
+  for (const char key :
+       {'Z', 'Y', 'X', 'C', 'V', 'A', 'N', 'O', 'S', 'T', 'B'}) {
     SendScintilla(SCI_CLEARCMDKEY, key | (SCMOD_CTRL << 16));
   }
 }
@@ -189,8 +192,7 @@ void Editor::SetText(const QString& text) {
 }
 
 std::string Editor::Utf8Text() const {
-  const auto length =
-      static_cast<std::size_t>(SendScintilla(SCI_GETLENGTH));
+  const auto length = static_cast<std::size_t>(SendScintilla(SCI_GETLENGTH));
   std::string text(length + 1, '\0');
   SendScintilla(SCI_GETTEXT, length + 1, text.data());
   text.resize(length);

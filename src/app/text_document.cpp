@@ -8,39 +8,7 @@
 #include "app/atomic_file.h"
 
 namespace trulvex {
-namespace {
-
-// One character of well-formed UTF-8 at `i`: its length, or 0 when the
-// bytes there are not one.
-std::size_t NextCodePoint(std::string_view s, std::size_t i, char32_t* cp) {
-  const auto lead = static_cast<unsigned char>(s[i]);
-  std::size_t length;
-  char32_t min;
-  if (lead < 0x80) {
-    *cp = lead;
-    return 1;
-  } else if ((lead & 0xE0) == 0xC0) {
-    length = 2, *cp = lead & 0x1F, min = 0x80;
-  } else if ((lead & 0xF0) == 0xE0) {
-    length = 3, *cp = lead & 0x0F, min = 0x800;
-  } else if ((lead & 0xF8) == 0xF0) {
-    length = 4, *cp = lead & 0x07, min = 0x10000;
-  } else {
-    return 0;
-  }
-  if (s.size() - i < length) return 0;
-  for (std::size_t k = 1; k < length; ++k) {
-    const auto b = static_cast<unsigned char>(s[i + k]);
-    if ((b & 0xC0) != 0x80) return 0;
-    *cp = (*cp << 6) | (b & 0x3F);
-  }
-  if (*cp < min || *cp > 0x10FFFF || (*cp >= 0xD800 && *cp <= 0xDFFF)) {
-    return 0;
-  }
-  return length;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 DecodedDocument DecodeDocument(std::string_view bytes) {
   DecodedDocument document;
@@ -70,7 +38,7 @@ EncodedDocument EncodeDocument(std::string_view utf8, TextEncoding encoding,
   encoded.bytes.reserve(utf8.size());
   for (std::size_t i = 0; i < utf8.size();) {
     char32_t cp = 0;
-    const std::size_t length = NextCodePoint(utf8, i, &cp);
+    const std::size_t length = DecodeUtf8Char(utf8, i, &cp);
     const auto byte = length == 0 ? std::nullopt : UnicodeToCp1251(cp);
     if (byte) {
       encoded.bytes.push_back(static_cast<char>(*byte));

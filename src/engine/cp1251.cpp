@@ -27,7 +27,7 @@ struct Utf8Table {
 constexpr Utf8Table BuildUtf8Table() {
   Utf8Table table;
   for (int b = 0; b < 256; ++b) {
-    const char32_t cp = b < 0x80    ? static_cast<char32_t>(b)
+    const char32_t cp = b < 0x80   ? static_cast<char32_t>(b)
                         : b < 0xC0 ? kUpperHalf[b - 0x80]
                                    : static_cast<char32_t>(0x0410 + b - 0xC0);
     auto& out = table.bytes[b];
@@ -50,10 +50,61 @@ constexpr Utf8Table BuildUtf8Table() {
 
 constexpr Utf8Table kUtf8 = BuildUtf8Table();
 
-// Decodes one UTF-8 sequence at `i`; returns its length, or 0 when the
-// bytes there are not a well-formed sequence (overlong forms, surrogates
-// and code points past U+10FFFF included).
-std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t* cp) {
+// Converts UTF-8 to code page 1251 at `out`, which may be `in` itself: the
+// result is never longer. Returns the length written.
+std::size_t DecodeTo(std::string_view in, char* out, std::size_t* bad) {
+  std::size_t write = 0;
+  for (std::size_t read = 0; read < in.size();) {
+    char32_t cp = 0;
+    const std::size_t length = DecodeUtf8Char(in, read, &cp);
+    std::optional<std::uint8_t> byte;
+    if (length == 0) {
+      ++read;  // a stray byte stands for one unknown character
+    } else {
+      read += length;
+      byte = UnicodeToCp1251(cp);
+    }
+    if (!byte) ++*bad;
+    out[write++] = static_cast<char>(byte.value_or(kUnmappableByte));
+  }
+  return write;
+}
+
+// The length of an unfinished character at the end of `bytes`: a lead byte
+// among the last three whose sequence needs more bytes than follow it.
+std::size_t UnfinishedTail(std::string_view bytes) {
+  for (std::size_t back = 1; back <= 3 && back <= bytes.size(); ++back) {
+    const auto b = static_cast<unsigned char>(bytes[bytes.size() - back]);
+    if ((b & 0xC0) == 0x80) continue;  // continuation: look further back
+    const std::size_t needed = b >= 0xF0   ? 4
+                               : b >= 0xE0 ? 3
+                               : b >= 0xC0 ? 2
+                                           : 1;
+    return needed > back ? back : 0;
+  }
+  return 0;
+}
+
+// Joins a carried tail with the next piece, and keeps the new unfinished
+// tail back for the piece after it.
+std::string_view TakeFinished(std::string* carry, std::string_view piece,
+                              std::string* joined) {
+  std::string_view bytes = piece;
+  if (!carry->empty()) {
+    *joined = *carry;
+    joined->append(piece);
+    bytes = *joined;
+  }
+  const std::size_t tail = UnfinishedTail(bytes);
+  std::string next_carry(bytes.substr(bytes.size() - tail));
+  bytes.remove_suffix(tail);
+  *carry = std::move(next_carry);
+  return bytes;
+}
+
+}  // namespace
+
+std::size_t DecodeUtf8Char(std::string_view s, std::size_t i, char32_t* cp) {
   const auto b0 = static_cast<unsigned char>(s[i]);
   if (b0 < 0x80) {
     *cp = b0;
@@ -84,56 +135,20 @@ std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t* cp) {
   return length;
 }
 
-// Converts UTF-8 to code page 1251 at `out`, which may be `in` itself: the
-// result is never longer. Returns the length written.
-std::size_t DecodeTo(std::string_view in, char* out, std::size_t* bad) {
-  std::size_t write = 0;
-  for (std::size_t read = 0; read < in.size();) {
-    char32_t cp = 0;
-    const std::size_t length = DecodeUtf8(in, read, &cp);
-    std::optional<std::uint8_t> byte;
-    if (length == 0) {
-      ++read;  // a stray byte stands for one unknown character
+std::string Latin1ToUtf8(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size() * 2);
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      out.push_back(c);
     } else {
-      read += length;
-      byte = UnicodeToCp1251(cp);
+      out.push_back(static_cast<char>(0xC0 | (byte >> 6)));
+      out.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
     }
-    if (!byte) ++*bad;
-    out[write++] = static_cast<char>(byte.value_or(kUnmappableByte));
   }
-  return write;
+  return out;
 }
-
-// The length of an unfinished character at the end of `bytes`: a lead byte
-// among the last three whose sequence needs more bytes than follow it.
-std::size_t UnfinishedTail(std::string_view bytes) {
-  for (std::size_t back = 1; back <= 3 && back <= bytes.size(); ++back) {
-    const auto b = static_cast<unsigned char>(bytes[bytes.size() - back]);
-    if ((b & 0xC0) == 0x80) continue;  // continuation: look further back
-    const std::size_t needed = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
-    return needed > back ? back : 0;
-  }
-  return 0;
-}
-
-// Joins a carried tail with the next piece, and keeps the new unfinished
-// tail back for the piece after it.
-std::string_view TakeFinished(std::string* carry, std::string_view piece,
-                              std::string* joined) {
-  std::string_view bytes = piece;
-  if (!carry->empty()) {
-    *joined = *carry;
-    joined->append(piece);
-    bytes = *joined;
-  }
-  const std::size_t tail = UnfinishedTail(bytes);
-  std::string next_carry(bytes.substr(bytes.size() - tail));
-  bytes.remove_suffix(tail);
-  *carry = std::move(next_carry);
-  return bytes;
-}
-
-}  // namespace
 
 char32_t Cp1251ToUnicode(std::uint8_t byte) {
   if (byte < 0x80) return byte;
@@ -199,7 +214,7 @@ void Utf8Decoder::Finish(std::string* cp1251) {
 bool IsValidUtf8(std::string_view bytes) {
   for (std::size_t i = 0; i < bytes.size();) {
     char32_t cp;
-    const std::size_t length = DecodeUtf8(bytes, i, &cp);
+    const std::size_t length = DecodeUtf8Char(bytes, i, &cp);
     if (length == 0) return false;
     i += length;
   }
@@ -220,8 +235,8 @@ bool EncodingDetector::Feed(std::string_view piece) {
       return true;
     }
     started_ = true;
-    const std::string head = carry_ + std::string(piece.substr(
-                                          0, kUtf8Bom.size() - carry_.size()));
+    const std::string head =
+        carry_ + std::string(piece.substr(0, kUtf8Bom.size() - carry_.size()));
     bom_ = head == kUtf8Bom;
   }
   if (bom_ || invalid_) return !invalid_;
@@ -239,7 +254,7 @@ bool EncodingDetector::Feed(std::string_view piece) {
       }
     }
     char32_t cp;
-    const std::size_t length = DecodeUtf8(bytes, i, &cp);
+    const std::size_t length = DecodeUtf8Char(bytes, i, &cp);
     if (length == 0) {
       invalid_ = true;
       return false;

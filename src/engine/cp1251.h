@@ -29,6 +29,16 @@ std::string Utf8ToCp1251(std::string utf8, std::size_t* unmappable = nullptr);
 
 bool IsValidUtf8(std::string_view bytes);
 
+// Decodes the UTF-8 character at `i`; returns its length, or 0 when the
+// bytes there are not a well-formed sequence (overlong forms, surrogates and
+// code points past U+10FFFF included).
+std::size_t DecodeUtf8Char(std::string_view bytes, std::size_t i,
+                           char32_t* code_point);
+
+// Each byte as the UTF-8 form of the code point of the same value, the way
+// UTF-8-marked preference files hold single bytes.
+std::string Latin1ToUtf8(std::string_view bytes);
+
 enum class TextEncoding { kCp1251, kUtf8 };
 
 inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "app/atomic_file.h"
+#include "engine/cp1251.h"
 #include "profiles/preference_value.h"
 
 namespace trulvex {
@@ -37,22 +38,6 @@ bool IsWritableKey(std::string_view key) {
 // come back as another group.
 bool IsWritableGroupName(std::string_view name) {
   return !HasLineEnd(name) && name.find(']') == std::string_view::npos;
-}
-
-// Each byte as the UTF-8 form of the code point of the same value.
-std::string BytesToUtf8(std::string_view bytes) {
-  std::string out;
-  out.reserve(bytes.size() * 2);
-  for (const char c : bytes) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x80) {
-      out.push_back(c);
-    } else {
-      out.push_back(static_cast<char>(0xC0 | (byte >> 6)));
-      out.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
-    }
-  }
-  return out;
 }
 
 // The code points up to U+00FF as single bytes, cut before the first one
@@ -260,7 +245,7 @@ std::string PreferenceFile::Serialize() const {
 }
 
 std::string PreferenceFile::Encode(std::string_view text) const {
-  return marked_ ? BytesToUtf8(text) : std::string(text);
+  return marked_ ? Latin1ToUtf8(text) : std::string(text);
 }
 
 std::string PreferenceFile::Decode(std::string_view stored) const {

@@ -38,18 +38,7 @@ bool ReadWholeFile(const fs::path& path, std::string* bytes) {
 // A marked (UTF-8) file holds each name byte as the code point of the same
 // value; the header to look for must be spelt that way too.
 std::string StoredName(std::string_view name, bool marked) {
-  if (!marked) return std::string(name);
-  std::string out;
-  for (const char c : name) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x80) {
-      out.push_back(c);
-    } else {
-      out.push_back(static_cast<char>(0xC0 | (byte >> 6)));
-      out.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
-    }
-  }
-  return out;
+  return marked ? Latin1ToUtf8(name) : std::string(name);
 }
 
 // A header name ends at the first "]": one holding it, or a line end,
