@@ -25,6 +25,8 @@
 #include "app/document_commands.h"
 #include "app/editor.h"
 #include "app/qt_text.h"
+#include "engine/bin_window.h"
+#include "profiles/profile_manager_window.h"
 #include "profiles/profile_database.h"
 #include "ui/icons.h"
 
@@ -565,9 +567,14 @@ void MainWindow::RunCommand(int command) {
     case kCommandConvert:
       convert_->Run();
       break;
+    case kCommandProfiles:
+      OpenProfileManager(this);
+      break;
+    case kCommandConvertToBin:
+      OpenBinWindow(this);
+      return;  // the BIN window keeps the focus
     default:
-      // The profile manager, the BIN window and the About window arrive
-      // with their own windows.
+      // The About window arrives with its own issue.
       break;
   }
   source_->setFocus();

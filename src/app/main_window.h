@@ -3,6 +3,7 @@
 
 #include <QMainWindow>
 #include <QMap>
+#include <QPointer>
 #include <QString>
 #include <filesystem>
 #include <memory>
@@ -102,6 +103,8 @@ class MainWindow : public QMainWindow {
   void LoadSelectedProfile();
 
   DocumentCommands* documents() const { return documents_.get(); }
+  // The one BIN conversion window, while it is open.
+  QPointer<QWidget>& bin_window() { return bin_window_; }
   ConvertCommand* convert_command() const { return convert_.get(); }
 
  protected:
@@ -152,6 +155,7 @@ class MainWindow : public QMainWindow {
   QList<QAction*> recent_dropdown_items_;
   Editor* last_editor_ = nullptr;
 
+  QPointer<QWidget> bin_window_;
   std::unique_ptr<DocumentCommands> documents_;
   std::unique_ptr<ConvertCommand> convert_;
 };
