@@ -1,11 +1,20 @@
 # make run    installs what is missing, builds and starts the program
 # make test   installs what is missing, builds and runs every test
 # make bench  installs what is missing, builds and measures
+# make test-sanitize  runs every test under AddressSanitizer and
+#                     UndefinedBehaviorSanitizer (clang)
+# make fuzz   runs each fuzz target for FUZZ_SECONDS and fails on a finding
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
+SANITIZE_BUILD ?= build-sanitize
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS := preference_file profile table code_mapping cp1251 cli_options
+SANITIZE_FLAGS := -fsanitize=address,undefined -fno-sanitize-recover=undefined \
+  -fno-omit-frame-pointer
 
-.PHONY: all deps configure build run test bench clean
+.PHONY: all deps configure build run test test-sanitize fuzz bench clean
 
 all: build
 
@@ -23,6 +32,41 @@ run: build
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+test-sanitize: deps
+	@CC=clang CXX=clang++ cmake -S . -B $(SANITIZE_BUILD) \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTRULVEX_BUILD_BENCH=OFF \
+	  -DCMAKE_CXX_FLAGS="$(SANITIZE_FLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
+	@cmake --build $(SANITIZE_BUILD) -j $(JOBS)
+	@cd $(SANITIZE_BUILD) && \
+	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	  UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --output-on-failure -j $(JOBS)
+
+# Each target starts from its seeds in tests/data/fuzz and keeps what it
+# learns in $(FUZZ_BUILD)/corpus; a finding lands in $(FUZZ_BUILD)/findings.
+fuzz: deps
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTRULVEX_FUZZ=ON \
+	  -DTRULVEX_BUILD_GUI=OFF -DTRULVEX_BUILD_TESTS=OFF \
+	  -DTRULVEX_BUILD_BENCH=OFF >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_targets
+	@failed=; for target in $(FUZZ_TARGETS); do \
+	  mkdir -p $(FUZZ_BUILD)/corpus/$$target $(FUZZ_BUILD)/findings; \
+	  log=$(FUZZ_BUILD)/findings/$$target.log; \
+	  if $(FUZZ_BUILD)/fuzz/$${target}_fuzz -max_total_time=$(FUZZ_SECONDS) \
+	      -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \
+	      -artifact_prefix=$(FUZZ_BUILD)/findings/$$target- \
+	      $(FUZZ_BUILD)/corpus/$$target tests/data/fuzz/$$target \
+	      >$$log 2>&1; then \
+	    echo "$$target: $$(grep -o 'number_of_executed_units: *[0-9]*' $$log \
+	      | grep -o '[0-9]*$$') executions, no finding"; \
+	  else \
+	    echo "$$target: FINDING, see $$log"; failed="$$failed $$target"; \
+	  fi; \
+	done; \
+	if [ -n "$$failed" ]; then echo "fuzz findings in:$$failed"; exit 1; fi
 
 bench: build
 	@$(BUILD)/bench/trulvex_bench

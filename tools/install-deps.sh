@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake
+  clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libqscintilla2-qt6-dev qt6-translations-l10n
   fonts-dejavu-core

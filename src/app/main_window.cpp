@@ -20,6 +20,7 @@
 #include <QToolButton>
 #include <vector>
 
+#include "app/about_window.h"
 #include "app/command_ids.h"
 #include "app/convert_command.h"
 #include "app/document_commands.h"
@@ -29,6 +30,7 @@
 #include "profiles/profile_manager_window.h"
 #include "profiles/profile_database.h"
 #include "ui/icons.h"
+#include "ui/menu_style.h"
 
 namespace trulvex {
 namespace {
@@ -68,6 +70,7 @@ MainWindow::MainWindow(AppPaths paths, UserDialogs* dialogs)
 
   documents_ = std::make_unique<DocumentCommands>(this);
   convert_ = std::make_unique<ConvertCommand>(this);
+  menu_layer_ = std::make_unique<MenuStyleLayer>();
   BuildMenus();
   BuildToolbar();
   BuildStatusBar();
@@ -107,14 +110,11 @@ QAction* MainWindow::AddMenuAction(QMenu* menu, int command,
 void MainWindow::BuildMenus() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("Файл"));
   AddMenuAction(file, kCommandNew, QStringLiteral("Новый"),
-                QKeySequence(Qt::CTRL | Qt::Key_N))
-      ->setIcon(StoredIcon(kImageNew));
+                QKeySequence(Qt::CTRL | Qt::Key_N));
   AddMenuAction(file, kCommandOpen, QStringLiteral("Открыть"),
-                QKeySequence(Qt::CTRL | Qt::Key_O))
-      ->setIcon(StoredIcon(kImageOpen));
+                QKeySequence(Qt::CTRL | Qt::Key_O));
   AddMenuAction(file, kCommandSave, QStringLiteral("Сохранить"),
-                QKeySequence(Qt::CTRL | Qt::Key_S))
-      ->setIcon(StoredIcon(kImageSave));
+                QKeySequence(Qt::CTRL | Qt::Key_S));
   AddMenuAction(file, kCommandSaveAs, QStringLiteral("Сохранить как..."),
                 QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
   file->addSeparator();
@@ -125,21 +125,16 @@ void MainWindow::BuildMenus() {
 
   QMenu* edit = menuBar()->addMenu(QStringLiteral("Правка"));
   AddMenuAction(edit, kCommandUndo, QStringLiteral("Отменить"),
-                QKeySequence(Qt::CTRL | Qt::Key_Z))
-      ->setIcon(StoredIcon(kImageUndo));
+                QKeySequence(Qt::CTRL | Qt::Key_Z));
   AddMenuAction(edit, kCommandRedo, QStringLiteral("Повторить"),
-                QKeySequence(Qt::CTRL | Qt::Key_Y))
-      ->setIcon(StoredIcon(kImageRedo));
+                QKeySequence(Qt::CTRL | Qt::Key_Y));
   edit->addSeparator();
   AddMenuAction(edit, kCommandCut, QStringLiteral("Вырезать"),
-                QKeySequence(Qt::CTRL | Qt::Key_X))
-      ->setIcon(StoredIcon(kImageCut));
+                QKeySequence(Qt::CTRL | Qt::Key_X));
   AddMenuAction(edit, kCommandCopy, QStringLiteral("Копировать"),
-                QKeySequence(Qt::CTRL | Qt::Key_C))
-      ->setIcon(StoredIcon(kImageCopy));
+                QKeySequence(Qt::CTRL | Qt::Key_C));
   AddMenuAction(edit, kCommandPaste, QStringLiteral("Вставить"),
-                QKeySequence(Qt::CTRL | Qt::Key_V))
-      ->setIcon(StoredIcon(kImagePaste));
+                QKeySequence(Qt::CTRL | Qt::Key_V));
   edit->addSeparator();
   AddMenuAction(edit, kCommandSelectAll, QStringLiteral("Выделить всё"),
                 QKeySequence(Qt::CTRL | Qt::Key_A));
@@ -162,12 +157,10 @@ void MainWindow::BuildMenus() {
                 QKeySequence(Qt::CTRL | Qt::Key_B));
   convert->addSeparator();
   AddMenuAction(convert, kCommandProfiles,
-                QStringLiteral("Управление профилями"))
-      ->setIcon(StoredIcon(kImageProfiles));
+                QStringLiteral("Управление профилями"));
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("Справка"));
-  AddMenuAction(help, kCommandAbout, QStringLiteral("О программе"))
-      ->setIcon(StoredIcon(kImageAbout));
+  AddMenuAction(help, kCommandAbout, QStringLiteral("О программе"));
 
   // The editor menu shows the shortcuts but does not own them: the
   // window's menu bar does.
@@ -177,26 +170,19 @@ void MainWindow::BuildMenus() {
     int command;
     QString text;
     QKeySequence keys;
-    int image;
   };
   const Item items[] = {
-      {kCommandUndo, QStringLiteral("Отменить"), Qt::CTRL | Qt::Key_Z,
-       kImageUndo},
-      {kCommandRedo, QStringLiteral("Повторить"), Qt::CTRL | Qt::Key_Y,
-       kImageRedo},
-      {0, {}, {}, 0},
-      {kCommandCut, QStringLiteral("Вырезать"), Qt::CTRL | Qt::Key_X,
-       kImageCut},
-      {kCommandCopy, QStringLiteral("Копировать"), Qt::CTRL | Qt::Key_C,
-       kImageCopy},
-      {kCommandPaste, QStringLiteral("Вставить"), Qt::CTRL | Qt::Key_V,
-       kImagePaste},
-      {0, {}, {}, 0},
+      {kCommandUndo, QStringLiteral("Отменить"), Qt::CTRL | Qt::Key_Z},
+      {kCommandRedo, QStringLiteral("Повторить"), Qt::CTRL | Qt::Key_Y},
+      {0, {}, {}},
+      {kCommandCut, QStringLiteral("Вырезать"), Qt::CTRL | Qt::Key_X},
+      {kCommandCopy, QStringLiteral("Копировать"), Qt::CTRL | Qt::Key_C},
+      {kCommandPaste, QStringLiteral("Вставить"), Qt::CTRL | Qt::Key_V},
+      {0, {}, {}},
       {kCommandSelectAll, QStringLiteral("Выделить всё"),
-       Qt::CTRL | Qt::Key_A, 0},
-      {0, {}, {}, 0},
-      {kCommandSaveEditorText, QStringLiteral("Сохранить в файле"), {},
-       kImageSave},
+       Qt::CTRL | Qt::Key_A},
+      {0, {}, {}},
+      {kCommandSaveEditorText, QStringLiteral("Сохранить в файле"), {}},
   };
   for (const Item& item : items) {
     if (item.command == 0) {
@@ -209,7 +195,6 @@ void MainWindow::BuildMenus() {
       action->setShortcut(item.keys);
       action->setShortcutContext(Qt::WidgetShortcut);
     }
-    if (item.image != 0) action->setIcon(StoredIcon(item.image));
     const int command = item.command;
     connect(action, &QAction::triggered, this, [this, command] {
       Editor* editor = last_editor_ != nullptr ? last_editor_ : source_;
@@ -235,6 +220,21 @@ void MainWindow::BuildMenus() {
     recent_dropdown_items_.append(dropdown_item);
   }
   RefreshRecentLabels();
+
+  // The recent files drop-down carries a vertical caption in every style.
+  menu_layer_->SetCaptionHook([this](const QStyleOptionMenuItem&,
+                                     MenuCaptionRequest* request) {
+    if (request->kind != MenuStyleLayer::kPopup ||
+        request->menu != recent_dropdown_) {
+      return 0;
+    }
+    request->caption = QStringLiteral("Файлы, открытые последними");
+    request->across = 2;
+    request->along = 4;
+    request->font = QFont(QStringLiteral("MS Sans Serif"), 8, QFont::Bold);
+    request->colour = QColor(252, 6, 3);
+    return 1;
+  });
 }
 
 void MainWindow::BuildToolbar() {
@@ -529,6 +529,55 @@ void MainWindow::SetMenuStyle(int style) {
   for (auto it = style_actions_.begin(); it != style_actions_.end(); ++it) {
     it.value()->setChecked(it.key() == style);
   }
+  MenuStyleLayer& layer = *menu_layer_;
+  if (style != 2 && style != 3) {
+    // The standard style: the platform draws the window's menus; the
+    // drop-down keeps the last owner-drawn scheme and its caption.
+    layer.RegisterMenu(menuBar(), false, MenuStyleLayer::kMenuBar);
+    layer.RegisterMenu(editor_menu_, false, MenuStyleLayer::kPopup);
+    layer.RegisterMenu(recent_dropdown_, true, MenuStyleLayer::kPopup);
+    menuBar()->update();
+    return;
+  }
+  layer.RegisterMenu(menuBar(), true, MenuStyleLayer::kMenuBar);
+  layer.RegisterMenu(editor_menu_, true, MenuStyleLayer::kPopup);
+  layer.RegisterMenu(recent_dropdown_, true, MenuStyleLayer::kPopup);
+  layer.ApplyColourScheme(style == 2 ? ColourScheme::kOfficeXp
+                                     : ColourScheme::kOffice2003);
+  MenuStyle record = layer.style_record();
+  SetProgramShortcutColours(&record);
+  layer.SetStyleRecord(record);
+
+  struct Picture {
+    QAction* item;
+    int image;
+  };
+  const auto bar = [this](int command) { return menu_actions_.value(command); };
+  const auto context = [this](int command) {
+    return editor_menu_actions_.value(command);
+  };
+  const Picture pictures[] = {
+      {bar(kCommandNew), kImageNew},
+      {bar(kCommandOpen), kImageOpen},
+      {bar(kCommandSave), kImageSave},
+      {bar(kCommandCut), kImageCut},
+      {bar(kCommandUndo), kImageUndo},
+      {bar(kCommandRedo), kImageRedo},
+      {bar(kCommandCopy), kImageCopy},
+      {bar(kCommandPaste), kImagePaste},
+      {bar(kCommandProfiles), kImageProfiles},
+      {bar(kCommandAbout), kImageAbout},
+      {context(kCommandUndo), kImageUndo},
+      {context(kCommandRedo), kImageRedo},
+      {context(kCommandCut), kImageCut},
+      {context(kCommandCopy), kImageCopy},
+      {context(kCommandPaste), kImagePaste},
+      {context(kCommandSaveEditorText), kImageSave},
+  };
+  for (const Picture& picture : pictures) {
+    MenuStyleLayer::AttachIcon(picture.item, StoredIcon(picture.image));
+  }
+  menuBar()->update();
 }
 
 void MainWindow::RunCommand(int command) {
@@ -573,8 +622,10 @@ void MainWindow::RunCommand(int command) {
     case kCommandConvertToBin:
       OpenBinWindow(this);
       return;  // the BIN window keeps the focus
+    case kCommandAbout:
+      OpenAboutWindow(this);
+      return;  // the About window keeps the focus
     default:
-      // The About window arrives with its own issue.
       break;
   }
   source_->setFocus();

@@ -26,6 +26,7 @@ namespace trulvex {
 class ConvertCommand;
 class DocumentCommands;
 class Editor;
+class MenuStyleLayer;
 
 // Where the program keeps its two files.
 struct AppPaths {
@@ -61,6 +62,7 @@ class MainWindow : public QMainWindow {
   QMenu* editor_menu() const { return editor_menu_; }
   QMenu* recent_menu() const { return recent_menu_; }
   QMenu* recent_dropdown() const { return recent_dropdown_; }
+  MenuStyleLayer* menu_layer() const { return menu_layer_.get(); }
   QToolButton* open_button() const { return open_button_; }
   QLabel* modified_indicator() const { return modified_indicator_; }
   QLabel* status_path() const { return status_path_; }
@@ -123,6 +125,7 @@ class MainWindow : public QMainWindow {
   void RefreshRecentLabels();
   void ShowEditorMenu(Editor* editor, const QPoint& position);
   void EditCommand(int command);
+  // Moves the check mark to the style and draws the menus in it.
   void SetMenuStyle(int style);
   Editor* FocusedEditor() const;
   void SaveWindowPlacement();
@@ -158,6 +161,9 @@ class MainWindow : public QMainWindow {
   QPointer<QWidget> bin_window_;
   std::unique_ptr<DocumentCommands> documents_;
   std::unique_ptr<ConvertCommand> convert_;
+  // Declared last: it gives the menus back to the platform's drawing
+  // before anything else goes.
+  std::unique_ptr<MenuStyleLayer> menu_layer_;
 };
 
 }  // namespace trulvex

@@ -329,7 +329,12 @@ bool PreferenceFile::WriteText(std::string_view key, std::string_view text) {
 }
 
 bool PreferenceFile::WriteValue(std::string_view key, std::string_view value) {
-  if (!open_ || !IsWritableKey(key) || HasLineEnd(value)) return false;
+  // The reader drops the blanks after "=", so a value starting with one
+  // would come back shorter.
+  if (!open_ || !IsWritableKey(key) || HasLineEnd(value) ||
+      (!value.empty() && IsBlank(value.front()))) {
+    return false;
+  }
   if (pending_group_) {
     if (!IsWritableGroupName(*pending_group_)) return false;
     entries_.push_back({Entry::Kind::kGroup, Encode(*pending_group_), {}});

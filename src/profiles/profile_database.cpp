@@ -144,6 +144,14 @@ UserMessage ProfileNotFoundMessage(std::string_view name) {
 }
 
 bool IsStorableProfile(std::string_view name, const ProfileRecord& record) {
+  // Loading removes every string tag, so a text holding one comes back as
+  // another text.
+  for (const ProfileField& field : ProfileFields()) {
+    if (field.kind == ProfileFieldKind::kText &&
+        UnwrapText(WrapText(record.*field.text)) != record.*field.text) {
+      return false;
+    }
+  }
   // A dry run on an empty file applies the writer's own refusals.
   PreferenceFile scratch;
   scratch.Parse("");

@@ -66,6 +66,7 @@ TEST(PreferenceFileTest, WritesReplaceTheFirstMatchOrAppendToTheGroup) {
       {"A", "k=x", "v"},      {"A", "[k", "v"},          {"A", " k", "v"},
       {"A", "k\r\n[x]", "v"}, {"A", "k", "v\r\n[Evil]"}, {"A", "k", "v\0w"s},
       {"a]b", "k", "v"},      {"New\n[A", "k", "v"},
+      {"A", "x", " v"},       {"A", "x", "\tv"},
   };
   for (const auto& c : refused) {
     file.SelectGroup(c.group);
@@ -75,7 +76,7 @@ TEST(PreferenceFileTest, WritesReplaceTheFirstMatchOrAppendToTheGroup) {
   ASSERT_TRUE(file.SelectGroup("A"));
   EXPECT_EQ(file.ReadText("K", ""), "1");
   EXPECT_TRUE(file.WriteText("K", "9"));
-  EXPECT_TRUE(file.WriteText("x", " keeps blanks "));
+  EXPECT_TRUE(file.WriteText("x", "keeps blanks "));
   EXPECT_TRUE(file.WriteInteger("n", -2147483647 - 1));
   ASSERT_TRUE(file.SelectGroup(""));
   EXPECT_TRUE(file.WriteInteger("top2", 1));
@@ -85,7 +86,7 @@ TEST(PreferenceFileTest, WritesReplaceTheFirstMatchOrAppendToTheGroup) {
   EXPECT_TRUE(file.WriteText("Directive", "Dt"));
   EXPECT_EQ(file.Serialize(),
             Lines({"top = 0", "top2 = 1", "[A]", "K = 9", "k = 2", "; note",
-                   "x =  keeps blanks ", "n = -2147483648", "[a]", "k = 3",
+                   "x = keeps blanks ", "n = -2147483648", "[a]", "k = 3",
                    "x = 4", "[New]", "Ost1 = 4", "Directive = Dt"}));
 }
 

@@ -80,6 +80,9 @@ TEST(ProfileDatabaseTest, FailedSaveOrDeleteLeavesTheFileAsItWas) {
   ProfileRecord broken;
   broken.Comment = "two\r\nlines";
   EXPECT_EQ(SaveProfile(path, "B", broken), kNotStorable);
+  // A string tag inside a text would vanish on loading.
+  broken.Comment = "[/String]";
+  EXPECT_EQ(SaveProfile(path, "B", broken), kNotStorable);
   fs::permissions(path, fs::perms::owner_read);
   EXPECT_EQ(SaveProfile(path, "B", ProfileRecord{}), kWriteFailed);
   EXPECT_FALSE(DeleteProfiles(path, Names{"B"}));
