@@ -427,7 +427,15 @@ QImage MenuStyleLayer::CaptionBand(const QMenu* menu,
   }
   {
     QPainter painter(&band);
-    painter.setFont(request.font);
+    // A substitute font may run longer than the band: shrink it until the
+    // whole caption fits, rather than cut its end off.
+    QFont font = request.font;
+    const int room = band.width() - request.along - 2;
+    while (font.pointSizeF() > 5 &&
+           QFontMetrics(font).horizontalAdvance(request.caption) > room) {
+      font.setPointSizeF(font.pointSizeF() - 0.5);
+    }
+    painter.setFont(font);
     painter.setPen(request.colour);
     painter.drawText(
         QRect(request.along, request.across, band.width(), band.height()),
