@@ -10,6 +10,8 @@
 #include <iostream>
 #include <string>
 
+#include "byte_writer.h"
+
 namespace {
 
 constexpr int kWidth = 168;
@@ -98,22 +100,7 @@ Canvas Draw() {
   return canvas;
 }
 
-class Bytes {
- public:
-  void U8(int value) { data_.push_back(static_cast<char>(value & 0xFF)); }
-  void U16(int value) {
-    U8(value);
-    U8(value >> 8);
-  }
-  void U32(std::uint32_t value) {
-    U16(static_cast<int>(value & 0xFFFF));
-    U16(static_cast<int>(value >> 16));
-  }
-  const std::string& data() const { return data_; }
-
- private:
-  std::string data_;
-};
+using trulvex::tools::Bytes;
 
 std::string Encode(const Canvas& canvas) {
   Bytes out;

@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "byte_writer.h"
 #include "icon_art.h"
 
 namespace {
@@ -21,22 +22,7 @@ constexpr int kSide = 16;
 constexpr int kEntryOffset = 6 + 16;  // after the header and one entry
 constexpr int kMaskRowBytes = 4;      // 16 bits padded to a 32-bit boundary
 
-class Bytes {
- public:
-  void U8(int value) { data_.push_back(static_cast<char>(value & 0xFF)); }
-  void U16(int value) {
-    U8(value);
-    U8(value >> 8);
-  }
-  void U32(std::uint32_t value) {
-    U16(static_cast<int>(value & 0xFFFF));
-    U16(static_cast<int>(value >> 16));
-  }
-  const std::string& data() const { return data_; }
-
- private:
-  std::string data_;
-};
+using trulvex::tools::Bytes;
 
 // Every pixel as a colour, or nothing where it is transparent.
 std::map<char, Rgb> Legend(const Picture& picture) {
