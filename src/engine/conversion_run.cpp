@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "engine/char_map.h"
 #include "engine/output_buffer.h"
 #include "engine/source_table.h"
 #include "engine/text_preparation.h"
@@ -107,13 +108,26 @@ class Run {
           if (!FlushIfFull()) return RunStatus::kOutputFailed;
         }
       } else {
-        for (std::size_t k = 0; k < piece.size(); ++k) {
-          const bool last = k + 1 == piece.size();
-          count += layout_.AppendNumbers(piece.substr(k, 1), last, &out_);
-          observer_->Progressed(offset + k + 3);
-          if (!last && observer_->StopRequested()) {
-            return Flush() ? RunStatus::kStopped : RunStatus::kOutputFailed;
+        // Room is taken a block at a time, so that the work per character
+        // is the number, the progress and the stop check.
+        constexpr std::size_t kWatchedBlock = 4096;
+        for (std::size_t start = 0; start < piece.size();
+             start += kWatchedBlock) {
+          const std::size_t end =
+              std::min(piece.size(), start + kWatchedBlock);
+          char* dst = out_.Reserve(layout_.PieceRoom(end - start));
+          for (std::size_t k = start; k < end; ++k) {
+            const bool last = k + 1 == piece.size();
+            const auto c = static_cast<std::uint8_t>(piece[k]);
+            dst = layout_.WriteOne(c, !last, dst);
+            count += IsDisplayable(c);
+            observer_->Progressed(offset + k + 3);
+            if (!last && observer_->StopRequested()) {
+              out_.CommitTo(dst);
+              return Flush() ? RunStatus::kStopped : RunStatus::kOutputFailed;
+            }
           }
+          out_.CommitTo(dst);
           if (!FlushIfFull()) return RunStatus::kOutputFailed;
         }
       }

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,6 +53,21 @@ class TableLayout {
   // Writes what FormatLinePiece appends to `dst`, which has
   // PieceRoom(piece.size()) bytes; returns the end of what it wrote.
   char* WritePiece(std::string_view piece, char* dst) const;
+  // Writes the number of one character, and the separator after it when
+  // `separated` and the character is displayable, to `dst`, which has
+  // PieceRoom(1) bytes. Returns the end of what it wrote.
+  char* WriteOne(std::uint8_t c, bool separated, char* dst) const {
+    if (copy_bytes_ != 0) {
+      std::memcpy(dst, slots_.data() + c * kSlot, kSlot);
+      return dst + (separated ? slot_with_separator_[c] : item_lengths_[c]);
+    }
+    return WriteNumbers(std::string_view(reinterpret_cast<const char*>(&c), 1),
+                        !separated, dst);
+  }
+  // Writes the numbers of `chars` to `dst`, which has PieceRoom(chars.size())
+  // bytes: each displayable one followed by the separator unless it ends the
+  // piece. Returns the end of what it wrote.
+  char* WriteNumbers(std::string_view chars, bool ends_piece, char* dst) const;
   // Writes the pieces of `text` cut every `length` characters; `dst` has
   // PieceRoom(length) bytes for each of them.
   char* WritePieces(std::string_view text, std::size_t length,
@@ -69,11 +85,9 @@ class TableLayout {
  private:
   static constexpr std::size_t kSlot = 32;
 
-  // Writes the numbers of `chars`, each displayable one followed by the
-  // separator unless it ends the piece. kCopy is the fixed block copied per
-  // character, 0 for items too long for a slot.
+  // kCopy is the fixed block copied per character, 0 for items too long for
+  // a slot.
   template <std::size_t kCopy>
-  char* WriteNumbers(std::string_view chars, bool ends_piece, char* dst) const;
   char* WriteNumbers(std::string_view chars, bool ends_piece, char* dst) const;
   template <std::size_t kCopy>
   char* WritePieceImpl(std::string_view piece, char* dst) const;
