@@ -58,11 +58,16 @@ class IdleObserver : public ConversionObserver {
 
 // Russian words with some Latin ones and CR LF line ends, code page 1251.
 std::string RussianText(std::size_t size) {
-  const std::vector<std::string> words = {
-      "\xCF\xF0\xE8\xE2\xE5\xF2", "\xEC\xE8\xF0",
-      "\xE4\xE8\xF1\xEF\xEB\xE5\xE9", "\xF1\xF2\xF0\xEE\xEA\xE0",
-      "\xF2\xE5\xEA\xF1\xF2", "\xF1\xE8\xEC\xE2\xEE\xEB", "\xEA\xEE\xE4",
-      "\xA8\xEB\xEA\xE0", "HD44780", "LCD"};
+  const std::vector<std::string> words = {"\xCF\xF0\xE8\xE2\xE5\xF2",
+                                          "\xEC\xE8\xF0",
+                                          "\xE4\xE8\xF1\xEF\xEB\xE5\xE9",
+                                          "\xF1\xF2\xF0\xEE\xEA\xE0",
+                                          "\xF2\xE5\xEA\xF1\xF2",
+                                          "\xF1\xE8\xEC\xE2\xEE\xEB",
+                                          "\xEA\xEE\xE4",
+                                          "\xA8\xEB\xEA\xE0",
+                                          "HD44780",
+                                          "LCD"};
   std::mt19937 random(20261206);
   std::string text;
   while (text.size() < size) {
@@ -78,8 +83,9 @@ std::string RussianText(std::size_t size) {
 
 // Best wall time of `work` in seconds; `before` runs untimed ahead of
 // each run.
-double Best(const std::function<void()>& work,
-            const std::function<void()>& before = [] {}, int runs = kRuns) {
+double Best(
+    const std::function<void()>& work,
+    const std::function<void()>& before = [] {}, int runs = kRuns) {
   double best = std::numeric_limits<double>::max();
   for (int run = 0; run < runs; ++run) {
     before();
@@ -153,8 +159,8 @@ int Main() {
   std::printf(
       "\nConvert command, %.1f MB text -> %.1f MB table (profile \"%s\"), "
       "offscreen, best of %d runs\n",
-      kTextBytes / 1048576.0, table.size() / 1048576.0,
-      profile_name.c_str(), kRuns);
+      kTextBytes / 1048576.0, table.size() / 1048576.0, profile_name.c_str(),
+      kRuns);
   std::printf("  with the progress window     %8.3f s\n", with_window);
   std::printf("  quiet (no progress window)   %8.3f s\n", quiet);
   std::printf("where the time goes:\n");

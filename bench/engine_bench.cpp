@@ -17,9 +17,14 @@ namespace {
 const std::string& SampleText() {
   static const std::string text = [] {
     const std::vector<std::string> words = {
-        "\xCF\xF0\xE8\xE2\xE5\xF2", "\xEC\xE8\xF0", "\xE4\xE8\xF1\xEF\xEB",
-        "\xA8\xEB\xEA\xE0", "\xAB\xEA\xE0\xE2\xFB\xF7\xEA\xE8\xBB",
-        "HD44780", "LCD", "0x41,"};
+        "\xCF\xF0\xE8\xE2\xE5\xF2",
+        "\xEC\xE8\xF0",
+        "\xE4\xE8\xF1\xEF\xEB",
+        "\xA8\xEB\xEA\xE0",
+        "\xAB\xEA\xE0\xE2\xFB\xF7\xEA\xE8\xBB",
+        "HD44780",
+        "LCD",
+        "0x41,"};
     std::mt19937 random(1);
     std::string out;
     while (out.size() < (std::size_t{8} << 20)) {
@@ -85,12 +90,11 @@ void BM_TableRun(benchmark::State& state) {
                   });
   }
   SetBytes(state);
-  state.counters["table_per_text"] =
-      static_cast<double>(table_bytes) /
-      static_cast<double>(SampleText().size());
-  state.SetLabel(profile.Name == DefaultProfileRecords()[2].Name
-                     ? "MikroBasic"
-                     : state.range(0) == 0 ? "ASM DT" : "ASM DE");
+  state.counters["table_per_text"] = static_cast<double>(table_bytes) /
+                                     static_cast<double>(SampleText().size());
+  state.SetLabel(profile.Name == DefaultProfileRecords()[2].Name ? "MikroBasic"
+                 : state.range(0) == 0                           ? "ASM DT"
+                                                                 : "ASM DE");
 }
 BENCHMARK(BM_TableRun)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 

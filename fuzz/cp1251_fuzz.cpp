@@ -22,9 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes,
   // The input as UTF-8 (mostly not well-formed).
   const std::string whole = trulvex::Utf8ToCp1251(input, &unmappable);
   FUZZ_CHECK(whole.size() <= input.size());
-  FUZZ_CHECK((unmappable == 0) ==
-             (trulvex::IsValidUtf8(input) &&
-              trulvex::Cp1251ToUtf8(whole) == input));
+  FUZZ_CHECK((unmappable == 0) == (trulvex::IsValidUtf8(input) &&
+                                   trulvex::Cp1251ToUtf8(whole) == input));
 
   trulvex::Utf8Decoder decoder;
   trulvex::EncodingDetector detector;

@@ -10,13 +10,13 @@
 
 // A broken property is a finding: report it and stop, so that libFuzzer
 // keeps the input that shows it.
-#define FUZZ_CHECK(condition)                                            \
-  do {                                                                   \
-    if (!(condition)) {                                                  \
-      std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__,        \
-                   __LINE__, #condition);                                \
-      std::abort();                                                      \
-    }                                                                    \
+#define FUZZ_CHECK(condition)                                               \
+  do {                                                                      \
+    if (!(condition)) {                                                     \
+      std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, \
+                   #condition);                                             \
+      std::abort();                                                         \
+    }                                                                       \
   } while (false)
 
 namespace trulvex::fuzz {

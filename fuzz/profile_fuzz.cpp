@@ -96,7 +96,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes,
   const std::vector<std::string> names = file.GroupNames();
   for (std::size_t i = 0; i < names.size() && i < 4; ++i) {
     ProfileRecord loaded;
-    if (names[i].empty() || !trulvex::ReadProfileGroup(&file, names[i], &loaded) ||
+    if (names[i].empty() ||
+        !trulvex::ReadProfileGroup(&file, names[i], &loaded) ||
         !trulvex::IsStorableProfile(names[i], loaded)) {
       continue;
     }

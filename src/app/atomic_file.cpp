@@ -91,8 +91,8 @@ bool AtomicFileWriter::CopyFrom(std::FILE* source, std::uint64_t offset,
   if (!SeekTo(source, offset)) return failed_ = true, false;
   std::vector<char> buffer(std::size_t{1} << 20);
   while (length > 0 && !failed_) {
-    const std::size_t want =
-        static_cast<std::size_t>(std::min<std::uint64_t>(length, buffer.size()));
+    const std::size_t want = static_cast<std::size_t>(
+        std::min<std::uint64_t>(length, buffer.size()));
     const std::size_t got = std::fread(buffer.data(), 1, want, source);
     if (got != want) return failed_ = true, false;
     Write({buffer.data(), got});

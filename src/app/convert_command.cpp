@@ -33,8 +33,8 @@ void FillResultEditor(Editor* editor, std::string_view table) {
   const long events = editor->SendScintilla(Sci::SCI_GETMODEVENTMASK);
   editor->SendScintilla(
       Sci::SCI_SETMODEVENTMASK,
-      static_cast<unsigned long>(events & ~(Sci::SC_MOD_INSERTTEXT |
-                                            Sci::SC_MOD_DELETETEXT)));
+      static_cast<unsigned long>(
+          events & ~(Sci::SC_MOD_INSERTTEXT | Sci::SC_MOD_DELETETEXT)));
   editor->SetUtf8Text(utf8);
   editor->SendScintilla(Sci::SCI_SETMODEVENTMASK,
                         static_cast<unsigned long>(events));
@@ -65,10 +65,10 @@ void ConvertCommand::Run() {
       break;
     case LoadProfileResult::kUnavailable:
       selector->clear();
-      dialogs->Show(window_, {UserMessage::Icon::kError, "Ошибка",
-                              "Файл  \n\"" +
-                                  Utf8Path(window_->paths().database) +
-                                  "\"\nне обнаружен"});
+      dialogs->Show(window_,
+                    {UserMessage::Icon::kError, "Ошибка",
+                     "Файл  \n\"" + Utf8Path(window_->paths().database) +
+                         "\"\nне обнаружен"});
       return;
     case LoadProfileResult::kNotFound:
       dialogs->Show(window_, ProfileNotFoundMessage(name));
@@ -104,11 +104,10 @@ void ConvertCommand::Run() {
     return;
   }
   if (status == RunStatus::kTooLarge) {
-    dialogs->Show(window_,
-                  {UserMessage::Icon::kError, kConvertTitle,
-                   "Таблица получается слишком большой\n"
-                   "и не поместится в окне результата.\n"
-                   "Сократите текст или выберите другой профиль."});
+    dialogs->Show(window_, {UserMessage::Icon::kError, kConvertTitle,
+                            "Таблица получается слишком большой\n"
+                            "и не поместится в окне результата.\n"
+                            "Сократите текст или выберите другой профиль."});
   }
 }
 

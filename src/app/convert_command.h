@@ -3,10 +3,9 @@
 
 #include <cstddef>
 #include <memory>
+#include <string_view>
 
 #include "engine/conversion_run.h"
-
-#include <string_view>
 
 namespace trulvex {
 

@@ -17,17 +17,17 @@ int main(int argc, char** argv) {
     QApplication::installTranslator(&translator);
   }
   // The fonts the editors ask for, where the system lacks them.
-  QFont::insertSubstitutions(QStringLiteral("Verdana"),
-                             {QStringLiteral("DejaVu Sans"),
-                              QStringLiteral("Liberation Sans"),
-                              QStringLiteral("Sans Serif")});
-  QFont::insertSubstitutions(QStringLiteral("Lucida Console"),
-                             {QStringLiteral("DejaVu Sans Mono"),
-                              QStringLiteral("Liberation Mono"),
-                              QStringLiteral("Monospace")});
-  QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
-                             {QStringLiteral("DejaVu Sans"),
-                              QStringLiteral("Sans Serif")});
+  QFont::insertSubstitutions(
+      QStringLiteral("Verdana"),
+      {QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"),
+       QStringLiteral("Sans Serif")});
+  QFont::insertSubstitutions(
+      QStringLiteral("Lucida Console"),
+      {QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Liberation Mono"),
+       QStringLiteral("Monospace")});
+  QFont::insertSubstitutions(
+      QStringLiteral("MS Sans Serif"),
+      {QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")});
 
   const std::filesystem::path data = trulvex::DataDirectory();
   trulvex::QtUserDialogs dialogs;

@@ -27,8 +27,8 @@
 #include "app/editor.h"
 #include "app/qt_text.h"
 #include "engine/bin_window.h"
-#include "profiles/profile_manager_window.h"
 #include "profiles/profile_database.h"
+#include "profiles/profile_manager_window.h"
 #include "ui/icons.h"
 #include "ui/menu_style.h"
 
@@ -179,8 +179,7 @@ void MainWindow::BuildMenus() {
       {kCommandCopy, QStringLiteral("Копировать"), Qt::CTRL | Qt::Key_C},
       {kCommandPaste, QStringLiteral("Вставить"), Qt::CTRL | Qt::Key_V},
       {0, {}, {}},
-      {kCommandSelectAll, QStringLiteral("Выделить всё"),
-       Qt::CTRL | Qt::Key_A},
+      {kCommandSelectAll, QStringLiteral("Выделить всё"), Qt::CTRL | Qt::Key_A},
       {0, {}, {}},
       {kCommandSaveEditorText, QStringLiteral("Сохранить в файле"), {}},
   };
@@ -222,19 +221,19 @@ void MainWindow::BuildMenus() {
   RefreshRecentLabels();
 
   // The recent files drop-down carries a vertical caption in every style.
-  menu_layer_->SetCaptionHook([this](const QStyleOptionMenuItem&,
-                                     MenuCaptionRequest* request) {
-    if (request->kind != MenuStyleLayer::kPopup ||
-        request->menu != recent_dropdown_) {
-      return 0;
-    }
-    request->caption = QStringLiteral("Файлы, открытые последними");
-    request->across = 2;
-    request->along = 4;
-    request->font = QFont(QStringLiteral("MS Sans Serif"), 8, QFont::Bold);
-    request->colour = QColor(252, 6, 3);
-    return 1;
-  });
+  menu_layer_->SetCaptionHook(
+      [this](const QStyleOptionMenuItem&, MenuCaptionRequest* request) {
+        if (request->kind != MenuStyleLayer::kPopup ||
+            request->menu != recent_dropdown_) {
+          return 0;
+        }
+        request->caption = QStringLiteral("Файлы, открытые последними");
+        request->across = 2;
+        request->along = 4;
+        request->font = QFont(QStringLiteral("MS Sans Serif"), 8, QFont::Bold);
+        request->colour = QColor(252, 6, 3);
+        return 1;
+      });
 }
 
 void MainWindow::BuildToolbar() {
@@ -344,9 +343,8 @@ void MainWindow::BuildEditors() {
     connect(editor, &Editor::textChanged, this,
             [this] { RefreshEditStates(); });
   }
-  connect(source_, &Editor::modifiedChanged, this, [this](bool modified) {
-    modified_indicator_->setVisible(modified);
-  });
+  connect(source_, &Editor::modifiedChanged, this,
+          [this](bool modified) { modified_indicator_->setVisible(modified); });
   divider_->addWidget(source_);
   divider_->addWidget(result_);
   // The divider stays R pixels from the top: resizing the window only
@@ -360,11 +358,10 @@ void MainWindow::BuildEditors() {
 bool MainWindow::Start(const QStringList& arguments) {
   const EnsureDatabaseResult database = EnsureProfileDatabase(
       paths_.database, [this](const UserMessage& question) {
-        return dialogs_->Ask(this, question,
-                             {UserDialogs::Button::kYes,
-                              UserDialogs::Button::kNo},
-                             UserDialogs::Button::kYes) ==
-               UserDialogs::Button::kYes;
+        return dialogs_->Ask(
+                   this, question,
+                   {UserDialogs::Button::kYes, UserDialogs::Button::kNo},
+                   UserDialogs::Button::kYes) == UserDialogs::Button::kYes;
       });
   if (database == EnsureDatabaseResult::kCreateFailed) {
     dialogs_->Show(nullptr, DatabaseCreateFailedMessage());
@@ -398,8 +395,8 @@ void MainWindow::LoadSelectedProfile() {
   const LoadProfileResult result = LoadProfile(
       paths_.database, ToCp1251(selector_->currentText()), &working_, &marker);
   if (result == LoadProfileResult::kNotFound) {
-    dialogs_->Show(this, ProfileNotFoundMessage(
-                             ToCp1251(selector_->currentText())));
+    dialogs_->Show(this,
+                   ProfileNotFoundMessage(ToCp1251(selector_->currentText())));
   }
   SetCommentMarker(std::move(marker));
 }

@@ -67,7 +67,9 @@ class MainWindow : public QMainWindow {
   QLabel* modified_indicator() const { return modified_indicator_; }
   QLabel* status_path() const { return status_path_; }
   QLabel* status_encoding() const { return status_encoding_; }
-  QAction* menu_action(int command) const { return menu_actions_.value(command); }
+  QAction* menu_action(int command) const {
+    return menu_actions_.value(command);
+  }
   QAction* toolbar_action(int command) const {
     return toolbar_actions_.value(command);
   }

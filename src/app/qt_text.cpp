@@ -8,8 +8,6 @@ QString FromCp1251(std::string_view cp1251) {
   return FromUtf8(Cp1251ToUtf8(cp1251));
 }
 
-std::string ToCp1251(const QString& text) {
-  return Utf8ToCp1251(ToUtf8(text));
-}
+std::string ToCp1251(const QString& text) { return Utf8ToCp1251(ToUtf8(text)); }
 
 }  // namespace trulvex

@@ -84,15 +84,15 @@ UserDialogs::Button QtUserDialogs::Ask(QWidget* parent,
 QString QtUserDialogs::OpenFileName(QWidget* parent, const QString& title,
                                     const QString& directory,
                                     const QString& filter) {
-  return QFileDialog::getOpenFileName(parent, title, directory, filter,
-                                      nullptr, kFileDialogOptions);
+  return QFileDialog::getOpenFileName(parent, title, directory, filter, nullptr,
+                                      kFileDialogOptions);
 }
 
 QString QtUserDialogs::SaveFileName(QWidget* parent, const QString& title,
                                     const QString& directory,
                                     const QString& filter) {
-  return QFileDialog::getSaveFileName(parent, title, directory, filter,
-                                      nullptr, kFileDialogOptions);
+  return QFileDialog::getSaveFileName(parent, title, directory, filter, nullptr,
+                                      kFileDialogOptions);
 }
 
 }  // namespace trulvex

@@ -45,10 +45,10 @@ std::string FileMessage(std::string_view lead, const std::string& path) {
 
 void WarnUnmappable(const Streams& streams, std::size_t count) {
   if (count == 0) return;
-  Print(streams.err, "Предупреждение: символов, которых нет в кодовой "
-                     "странице 1251: " +
-                         std::to_string(count) +
-                         "; индикатор не сможет их показать.");
+  Print(streams.err,
+        "Предупреждение: символов, которых нет в кодовой "
+        "странице 1251: " +
+            std::to_string(count) + "; индикатор не сможет их показать.");
 }
 
 // Strict reading of a number given on the command line.
@@ -100,8 +100,10 @@ std::string ApplyOverride(const std::string& key, const std::string& value,
       return "";
     case ProfileFieldKind::kByte:
       if (!ParseStrictInteger(value, 0, 255, &number)) {
-        return "Значение " + key + " должно быть числом от 0 до 255, "
-               "получено \"" + value + "\".";
+        return "Значение " + key +
+               " должно быть числом от 0 до 255, "
+               "получено \"" +
+               value + "\".";
       }
       profile->*field->byte = static_cast<std::uint8_t>(number);
       return "";
@@ -233,7 +235,8 @@ int RunTable(const CliOptions& options, const Streams& streams) {
   if (!to_stdout) {
     file = AtomicFileWriter::Begin(ResolveTarget(options.output));
     if (!file) {
-      Print(streams.err, FileMessage("Не удалось создать файл ", options.output));
+      Print(streams.err,
+            FileMessage("Не удалось создать файл ", options.output));
       return kExitFileError;
     }
   }

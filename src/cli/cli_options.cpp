@@ -7,9 +7,8 @@ namespace trulvex::cli {
 namespace {
 
 bool AllDigits(std::string_view s) {
-  return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) {
-    return c >= '0' && c <= '9';
-  });
+  return !s.empty() && std::all_of(s.begin(), s.end(),
+                                   [](char c) { return c >= '0' && c <= '9'; });
 }
 
 std::optional<InputEncoding> ParseInputEncoding(std::string_view value) {
@@ -110,8 +109,8 @@ bool ParseCommon(const std::string& name, ArgumentReader* reader,
 }
 
 bool ParseTableOption(const std::string& name, ArgumentReader* reader,
-                      std::optional<std::string>* attached,
-                      CliOptions* options, std::string* error) {
+                      std::optional<std::string>* attached, CliOptions* options,
+                      std::string* error) {
   std::string value;
   if (name == "-p" || name == "--profile") {
     if (!reader->Value(name, attached, &value, error)) return false;
@@ -122,8 +121,8 @@ bool ParseTableOption(const std::string& name, ArgumentReader* reader,
     if (!reader->Value(name, attached, &value, error)) return false;
     const std::size_t eq = value.find('=');
     if (eq == std::string::npos || eq == 0) {
-      *error = "Параметр --set ожидает КЛЮЧ=ЗНАЧЕНИЕ, получено \"" + value +
-               "\".";
+      *error =
+          "Параметр --set ожидает КЛЮЧ=ЗНАЧЕНИЕ, получено \"" + value + "\".";
       return false;
     }
     options->overrides.emplace_back(value.substr(0, eq), value.substr(eq + 1));
@@ -342,8 +341,7 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
         options.command == Command::kTable
             ? ParseTableOption(name, &reader, &attached, &options,
                                &result.error)
-            : ParseBinOption(name, &reader, &attached, &options,
-                             &result.error);
+            : ParseBinOption(name, &reader, &attached, &options, &result.error);
     if (!parsed) return result;
   }
 

@@ -28,7 +28,7 @@ struct CliOptions {
   std::optional<std::string> profiles_file;
 
   // table
-  std::optional<std::string> profile;  // as typed
+  std::optional<std::string> profile;                          // as typed
   std::vector<std::pair<std::string, std::string>> overrides;  // as typed
   std::optional<TextEncoding> output_encoding;
 

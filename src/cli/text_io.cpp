@@ -60,8 +60,8 @@ bool ReadInput(const std::string& path, std::FILE* stdin_file,
   if (!error && std::filesystem::is_regular_file(path, error)) {
     // Read a plain file in one piece of its own size: no regrowth, no copy.
     SizeForFile(bytes, static_cast<std::size_t>(size));
-    const std::size_t got = std::fread(bytes->data(), 1, bytes->size(),
-                                       file.get());
+    const std::size_t got =
+        std::fread(bytes->data(), 1, bytes->size(), file.get());
     bytes->resize(got);
     if (got < size) return std::ferror(file.get()) == 0;
     // Only a file that grew meanwhile has more; don't regrow the buffer

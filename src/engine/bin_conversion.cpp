@@ -102,10 +102,9 @@ BinOutcome WriteExistingFile(const fs::path& target, TextChunks& text,
   }
   // The old bytes go on after the new ones: all of them when inserting,
   // those past the overwritten stretch when replacing.
-  const std::uint64_t resume =
-      options.AsAddFile == 1 && at < size
-          ? std::min<std::uint64_t>(size, at + count)
-          : at;
+  const std::uint64_t resume = options.AsAddFile == 1 && at < size
+                                   ? std::min<std::uint64_t>(size, at + count)
+                                   : at;
   const bool written = writer->CopyFrom(old.get(), resume, size - resume);
   old.reset();
   if (!written || !writer->Commit()) return BinOutcome::kWriteFailed;

@@ -80,8 +80,8 @@ BinOutcome StartBinConversion(const std::filesystem::path& path,
                               const AppendPastEndQuestion& ask);
 
 // Writes the display codes of an already prepared text.
-BinOutcome ConvertToBin(const std::filesystem::path& path,
-                        std::string prepared, const BinOptions& options,
+BinOutcome ConvertToBin(const std::filesystem::path& path, std::string prepared,
+                        const BinOptions& options,
                         const AppendPastEndQuestion& ask);
 
 // The value of the start address field: its leading decimal digits.

@@ -10,6 +10,7 @@ namespace char_map_internal {
 
 // The ROM's Cyrillic half, indexed from cp1251 0xC0 (А) to 0xFF (я). Letters
 // without a glyph of their own borrow the Latin look-alike of the ASCII half.
+// clang-format off
 constexpr std::uint8_t kCyrillicCodes[64] = {
     // А     Б     В     Г     Д     Е     Ж     З
     0x41, 0xA0, 0x42, 0xA1, 0xE0, 0x45, 0xA3, 0xA4,
@@ -28,6 +29,7 @@ constexpr std::uint8_t kCyrillicCodes[64] = {
     // ш     щ     ъ     ы     ь     э     ю     я
     0xC1, 0xE6, 0xC2, 0xC3, 0xC4, 0xC5, 0xC6, 0xC7,
 };
+// clang-format on
 
 constexpr std::array<std::uint8_t, 256> BuildLcdCodes() {
   std::array<std::uint8_t, 256> codes{};

@@ -81,9 +81,10 @@ class Run {
     std::string normalized;
     while (offset < all.size()) {
       const std::string_view raw =
-          fixed_length ? all.substr(offset, static_cast<std::size_t>(count_byte))
-                       : NextLinePiece(all, offset, count_byte,
-                                       profile_.PerenosPoSlovam);
+          fixed_length
+              ? all.substr(offset, static_cast<std::size_t>(count_byte))
+              : NextLinePiece(all, offset, count_byte,
+                              profile_.PerenosPoSlovam);
       std::string_view piece = raw;
       if (normalize) {
         NormalizePiece(raw, &normalized);
@@ -103,8 +104,8 @@ class Run {
       if (observer_ == nullptr) {
         for (std::size_t k = 0; k < piece.size(); k += kQuietBlock) {
           const std::string_view block = piece.substr(k, kQuietBlock);
-          count += layout_.AppendNumbers(block, k + block.size() == piece.size(),
-                                         &out_);
+          count += layout_.AppendNumbers(
+              block, k + block.size() == piece.size(), &out_);
           if (!FlushIfFull()) return RunStatus::kOutputFailed;
         }
       } else {
@@ -113,8 +114,7 @@ class Run {
         constexpr std::size_t kWatchedBlock = 4096;
         for (std::size_t start = 0; start < piece.size();
              start += kWatchedBlock) {
-          const std::size_t end =
-              std::min(piece.size(), start + kWatchedBlock);
+          const std::size_t end = std::min(piece.size(), start + kWatchedBlock);
           char* dst = out_.Reserve(layout_.PieceRoom(end - start));
           for (std::size_t k = start; k < end; ++k) {
             const bool last = k + 1 == piece.size();
@@ -139,9 +139,7 @@ class Run {
   }
 
  private:
-  bool FlushIfFull() {
-    return out_.size() < limits_.chunk_bytes || Flush();
-  }
+  bool FlushIfFull() { return out_.size() < limits_.chunk_bytes || Flush(); }
   bool Flush() {
     if (out_.empty()) return true;
     const bool stored = sink_(out_.view());

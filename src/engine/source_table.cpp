@@ -122,8 +122,7 @@ void TableLayout::AppendCommentLine(std::string_view piece,
   out->Append(kLineEnd);
 }
 
-inline char* TableLayout::WriteTail(std::uint64_t byte_count,
-                                    char* dst) const {
+inline char* TableLayout::WriteTail(std::uint64_t byte_count, char* dst) const {
   dst = CopyPadded<kSlot>(dst, padded_end_data_blok_, end_data_blok_.size());
   if (byte_count_) {
     *dst++ = ' ';
@@ -197,7 +196,8 @@ namespace {
 
 std::size_t CountDisplayable(std::string_view chars) {
   std::size_t count = 0;
-  for (const char c : chars) count += IsDisplayable(static_cast<std::uint8_t>(c));
+  for (const char c : chars)
+    count += IsDisplayable(static_cast<std::uint8_t>(c));
   return count;
 }
 

@@ -70,8 +70,7 @@ class TableLayout {
   char* WriteNumbers(std::string_view chars, bool ends_piece, char* dst) const;
   // Writes the pieces of `text` cut every `length` characters; `dst` has
   // PieceRoom(length) bytes for each of them.
-  char* WritePieces(std::string_view text, std::size_t length,
-                    char* dst) const;
+  char* WritePieces(std::string_view text, std::size_t length, char* dst) const;
 
   // The pieces of FormatLinePiece, for a run that watches every character.
   void AppendCommentLine(std::string_view piece, OutputBuffer* out) const;

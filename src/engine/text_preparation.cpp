@@ -29,7 +29,7 @@ std::size_t NextControlOrEnd(const char* data, std::size_t from,
     if (((word - kOnes * 14) & ~word & kHighs) != 0) break;
     from += 8;
   }
-  while (from < size && static_cast<unsigned char>(data[from]) > 13) ++from;
+  while (from<size&& static_cast<unsigned char>(data[from])> 13) ++from;
   return from;
 }
 
@@ -116,8 +116,8 @@ std::string_view NextLinePiece(std::string_view text, std::size_t offset,
   const auto length = static_cast<std::size_t>(count_byte);
   if (rest.size() <= length) return rest;
   if (word_wrap != 1) return rest.substr(0, length);
-  const auto blank = std::find_if(rest.begin() + length, rest.end(),
-                                  IsWrapBlank);
+  const auto blank =
+      std::find_if(rest.begin() + length, rest.end(), IsWrapBlank);
   if (blank == rest.end()) return rest;
   return rest.substr(0, static_cast<std::size_t>(blank - rest.begin()) + 1);
 }

@@ -25,8 +25,7 @@ std::string CleanText(std::string text, int delete_space, int count_space,
 // characters, stretched to the end of the word and the blank after it when
 // `word_wrap` is 1. Empty when `offset` is at or past the end.
 std::string_view NextLinePiece(std::string_view text, std::size_t offset,
-                               std::int32_t count_byte,
-                               std::uint8_t word_wrap);
+                               std::int32_t count_byte, std::uint8_t word_wrap);
 
 // The piece as it is written: line breaks become a space (a CR next to an
 // LF is dropped), tabs become spaces. Replaces the content of `out`.

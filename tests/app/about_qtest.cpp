@@ -22,7 +22,8 @@ struct Fixture {
 
   Fixture() {
     std::filesystem::copy_file(
-        testing::TestData("profile_database_fresh.golden"), dir / "Profile.prof");
+        testing::TestData("profile_database_fresh.golden"),
+        dir / "Profile.prof");
     window = std::make_unique<MainWindow>(
         AppPaths{dir / "Preferences.ini", dir / "Profile.prof"}, &dialogs);
     window->Start({});

@@ -27,7 +27,8 @@ struct Fixture {
 
   explicit Fixture(BinSettings settings = {}) {
     std::filesystem::copy_file(
-        testing::TestData("profile_database_fresh.golden"), dir / "Profile.prof");
+        testing::TestData("profile_database_fresh.golden"),
+        dir / "Profile.prof");
     window = std::make_unique<MainWindow>(
         AppPaths{dir / "Preferences.ini", dir / "Profile.prof"}, &dialogs);
     window->Start({});
@@ -69,7 +70,8 @@ class BinWindowTest : public QObject {
     BinWindow* bin = f.Open();
     QVERIFY(bin != nullptr && bin->isVisible());
     // save to, add -> add enabled, address enabled
-    const bool cases[][4] = {{0, 1, 0, 0}, {1, 0, 1, 0}, {1, 1, 1, 1}, {0, 0, 0, 0}};
+    const bool cases[][4] = {
+        {0, 1, 0, 0}, {1, 0, 1, 0}, {1, 1, 1, 1}, {0, 0, 0, 0}};
     for (const auto& [save_to, add, add_on, address_on] : cases) {
       bin->save_to_chooser()->setCurrentIndex(save_to);
       bin->add_chooser()->setCurrentIndex(add);
@@ -89,7 +91,9 @@ class BinWindowTest : public QObject {
 
   void RemembersOptionsButNotThePathAndKeepsOneWindow() {
     // Values the window never shows open as its defaults.
-    Fixture f({.DelErrSunmol = 5, .CountSpace = 150, .SaveFile = 7,
+    Fixture f({.DelErrSunmol = 5,
+               .CountSpace = 150,
+               .SaveFile = 7,
                .StartAddress = -5});
     BinWindow* bin = f.Open();
     QCOMPARE(Shown(bin), QStringLiteral("0,0,2,0,0,0,0"));
@@ -100,9 +104,10 @@ class BinWindowTest : public QObject {
     bin->add_chooser()->setCurrentIndex(1);
     bin->how_chooser()->setCurrentIndex(1);
     bin->start_address_field()->clear();
-    QTest::keyClicks(bin->start_address_field(), QStringLiteral("1a-2 345678-9"));
+    QTest::keyClicks(bin->start_address_field(),
+                     QStringLiteral("1a-2 345678-9"));
     QCOMPARE(f.bin().StartAddress, 12345678);  // digits only, eight at most
-    for (const char* chosen : {"out", ""}) {  // the second is cancelled
+    for (const char* chosen : {"out", ""}) {   // the second is cancelled
       f.Choose(bin, *chosen ? f.Path(chosen) : QString());
       QCOMPARE(bin->path_field()->text(), f.Path("out.bin"));
     }
@@ -128,33 +133,37 @@ class BinWindowTest : public QObject {
     const QString abc = QStringLiteral("ABC");
     const QList<int> insert{1, 1, 0};
     const int yes = int(Button::kYes), no = int(Button::kNo);
-    QTest::newRow("new file") << QList{0, 1, 0} << "4" << abc << -1 << kDone
-                              << "ABC";
-    QTest::newRow("append") << QList{1, 0, 1} << "" << abc << -1 << kDone
-                            << "0123456789ABC";
-    QTest::newRow("insert") << insert << "4" << abc << -1 << kDone
-                            << "0123ABC456789";
-    QTest::newRow("replace") << QList{1, 1, 1} << "4" << abc << -1 << kDone
-                             << "0123ABC789";
-    QTest::newRow("cleaned") << QList{0, 0, 0} << "0" << "A    B\r\nC" << -1
-                             << kDone << "A B C";
-    QTest::newRow("past end, Yes") << insert << "10" << abc << yes << kDone
-                                   << "0123456789ABC";
-    QTest::newRow("past end, No") << insert << "10" << abc << no
-                                  << "Преобразование не производилось"
-                                  << "0123456789";
+    QTest::newRow("new file")
+        << QList{0, 1, 0} << "4" << abc << -1 << kDone << "ABC";
+    QTest::newRow("append")
+        << QList{1, 0, 1} << "" << abc << -1 << kDone << "0123456789ABC";
+    QTest::newRow("insert")
+        << insert << "4" << abc << -1 << kDone << "0123ABC456789";
+    QTest::newRow("replace")
+        << QList{1, 1, 1} << "4" << abc << -1 << kDone << "0123ABC789";
+    QTest::newRow("cleaned") << QList{0, 0, 0} << "0"
+                             << "A    B\r\nC" << -1 << kDone << "A B C";
+    QTest::newRow("past end, Yes")
+        << insert << "10" << abc << yes << kDone << "0123456789ABC";
+    QTest::newRow("past end, No")
+        << insert << "10" << abc << no << "Преобразование не производилось"
+        << "0123456789";
     QTest::newRow("no address") << insert << "" << abc << -1
                                 << "Поле  \"Начальный адрес\"  не заполенно\n"
                                    "Нужно указать начальный адрес добавляемых "
-                                   "данных в файл." << "0123456789";
+                                   "данных в файл."
+                                << "0123456789";
   }
   void WritesEachMode() {
     QFETCH(QList<int>, mode);
     QFETCH(QString, address);
     QFETCH(QString, text);
     QFETCH(int, answer);
-    Fixture f({.DelSpace = 1, .CountSpace = 1, .SaveFile = mode[0],
-               .AddFile = mode[1], .AsAddFile = mode[2]});
+    Fixture f({.DelSpace = 1,
+               .CountSpace = 1,
+               .SaveFile = mode[0],
+               .AddFile = mode[1],
+               .AsAddFile = mode[2]});
     BinWindow* bin = f.Open();
     testing::WriteFile(f.dir / "rom.bin", "0123456789");
     f.Choose(bin, f.Path("rom.bin"));
@@ -182,9 +191,10 @@ class BinWindowTest : public QObject {
     const QString missing = f.Path("no/such/dir/rom.bin");
     const struct {
       QString path, text, message;
-    } cases[] = {{{}, "ABC", "Не указан путь к файлу!"},
-                 {f.Path("rom.bin"), {}, "Отсутствует преобразуемый текст"},
-                 {missing, "ABC", "Не удалось создать файл \n\"" + missing + "\""}};
+    } cases[] = {
+        {{}, "ABC", "Не указан путь к файлу!"},
+        {f.Path("rom.bin"), {}, "Отсутствует преобразуемый текст"},
+        {missing, "ABC", "Не удалось создать файл \n\"" + missing + "\""}};
     for (const auto& c : cases) {
       if (!c.path.isEmpty()) f.Choose(bin, c.path);
       f.window->source_editor()->SetText(c.text);

@@ -91,7 +91,8 @@ struct Fixture {
 
   // Converts `text` (UTF-8) with the focus in the result editor; `during`
   // runs when the progress window appears, if it does.
-  void Convert(const QString& text, std::function<void()> during = [] {}) {
+  void Convert(
+      const QString& text, std::function<void()> during = [] {}) {
     window->source_editor()->SetText(text);
     window->result_editor()->setFocus();
     OnProgressShown hook(std::move(during));
@@ -148,9 +149,9 @@ class ConvertTest : public QObject {
 
     std::filesystem::remove(f.dir / "Profile.prof");
     f.Convert(QStringLiteral("Привет"));
-    expect(UserMessage::Icon::kError, "Ошибка",
-           "Файл  \n\"" + Utf8Path(f.dir / "Profile.prof") +
-               "\"\nне обнаружен");
+    expect(
+        UserMessage::Icon::kError, "Ошибка",
+        "Файл  \n\"" + Utf8Path(f.dir / "Profile.prof") + "\"\nне обнаружен");
     QCOMPARE(f.window->profile_selector()->count(), 0);
     QVERIFY(f.window->menu_action(kCommandConvert)->isEnabled());
 
@@ -240,11 +241,11 @@ class ConvertTest : public QObject {
     QCOMPARE(f.Result(), full.left(end));
     QCOMPARE(f.dialogs.shown.size(), std::size_t(answers.size()));
     for (const ScriptedDialogs::Shown& shown : f.dialogs.shown) {
-      QVERIFY(shown.message ==
-              (UserMessage{UserMessage::Icon::kQuestion,
-                           "Преобразование текста",
-                           "Вы действительно хотите остановить "
-                           "\nпреобразование текста?"}));
+      QVERIFY(
+          shown.message ==
+          (UserMessage{UserMessage::Icon::kQuestion, "Преобразование текста",
+                       "Вы действительно хотите остановить "
+                       "\nпреобразование текста?"}));
       QVERIFY((shown.buttons == std::vector{Button::kYes, Button::kNo}));
       QVERIFY(shown.default_button == Button::kNo);
     }

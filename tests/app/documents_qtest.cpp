@@ -82,12 +82,14 @@ class DocumentsTest : public QObject {
       QCOMPARE(s.window->document_path(),
                *c.want_path ? s.Path(c.want_path) : QString());
       QCOMPARE(s.File("a.txt"), c.want_a);
-      QCOMPARE(s.dialogs.file_requests.size(), std::size_t(c.file_names.size()));
+      QCOMPARE(s.dialogs.file_requests.size(),
+               std::size_t(c.file_names.size()));
       QCOMPARE(s.dialogs.shown.front().message.text,
                std::string("Текст в файле был модифицирован.\nСохранить его?"));
       QCOMPARE(s.source()->IsModified(), c.want_text == "changed");
       if (c.start == kReadOnlyFile)
-        QCOMPARE(s.dialogs.LastText(), "Не удалось сохранить файл\n" + a.toStdString());
+        QCOMPARE(s.dialogs.LastText(),
+                 "Не удалось сохранить файл\n" + a.toStdString());
     }
   }
 
@@ -114,8 +116,10 @@ class DocumentsTest : public QObject {
     s.dialogs.file_names = {s.Path("x.txt"), s.Path("x.txt")};
     s.dialogs.answers = {Button::kNo};
     QVERIFY(!s.docs()->Save());
-    QVERIFY(!std::filesystem::exists(s.dir / "x.txt") && s.source()->IsModified());
-    QCOMPARE(s.dialogs.LastText(), "Текст содержит символы, которых нет в "
+    QVERIFY(!std::filesystem::exists(s.dir / "x.txt") &&
+            s.source()->IsModified());
+    QCOMPARE(s.dialogs.LastText(),
+             "Текст содержит символы, которых нет в "
              "кодовой странице 1251.\nОни будут записаны как «?». Сохранить?");
     QVERIFY((s.dialogs.shown.back().buttons ==
              std::vector{Button::kYes, Button::kNo}));
@@ -184,7 +188,8 @@ class DocumentsTest : public QObject {
   void CommandLineAndDroppedFilesOpen() {
     Session s;
     std::filesystem::copy_file(
-        testing::TestData("profile_database_fresh.golden"), s.dir / "Profile.prof");
+        testing::TestData("profile_database_fresh.golden"),
+        s.dir / "Profile.prof");
     const QString path = s.Make("cmd.txt", "cmd");
     const QString previous = QDir::currentPath();
     QDir::setCurrent(s.Path(""));

@@ -41,7 +41,7 @@ Settings SettingsVersion(int version) {
   settings.X = 100 + version;
   for (int n = 0; n < 4; ++n) {
     settings.recent_files.Record("/home/user/" + std::string(120, 'a' + n) +
-                              std::to_string(version) + ".txt");
+                                 std::to_string(version) + ".txt");
   }
   return settings;
 }

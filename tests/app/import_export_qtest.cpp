@@ -129,7 +129,8 @@ class ImportExportTest : public QObject {
 
     w.untick_all_button()->click();
     w.load_button()->click();
-    QCOMPARE(f.Last().text, std::string("Нужно выбрать не менее одного профиля"));
+    QCOMPARE(f.Last().text,
+             std::string("Нужно выбрать не менее одного профиля"));
     w.tick_all_button()->click();
     fs::permissions(f.database, fs::perms::owner_read);
     w.load_button()->click();
@@ -161,8 +162,8 @@ class ImportExportTest : public QObject {
 
     testing::WriteFile(f.dir / "empty.prof", "");
     const fs::path alias = f.dir / "." / "Profile.prof";
-    for (const fs::path& refused : {f.dir / "gone.prof", f.dir / "empty.prof",
-                                    alias})
+    for (const fs::path& refused :
+         {f.dir / "gone.prof", f.dir / "empty.prof", alias})
       QVERIFY(!f.Import(refused, [&](ImportWindow*) { ++opened; }));
     QCOMPARE(opened, 2);
     QCOMPARE(f.dialogs.shown.size(), std::size_t{1});

@@ -123,8 +123,8 @@ class MainWindowTest : public QObject {
     QComboBox* selector = window->profile_selector();
     QCOMPARE(selector->currentIndex(), selected);
     ProfileRecord expected;
-    LoadProfile(session.dir / "Profile.prof",
-                ToCp1251(selector->currentText()), &expected);
+    LoadProfile(session.dir / "Profile.prof", ToCp1251(selector->currentText()),
+                &expected);
     QVERIFY(window->working_record() == expected);
     for (int id = 51; id <= 53; ++id)
       QCOMPARE(window->menu_action(id)->isChecked(), id == checked);
@@ -154,9 +154,8 @@ class MainWindowTest : public QObject {
     QStringList menus;
     for (QAction* menu : session.window->menuBar()->actions())
       menus << menu->text() + ":" + Shortcuts(menu->menu());
-    QCOMPARE(menus.join(' '),
-             QString("Файл:N,O,S,Shift+S Правка:Z,Y,X,C,V,A "
-                     "Преобразование:T,B Справка:"));
+    QCOMPARE(menus.join(' '), QString("Файл:N,O,S,Shift+S Правка:Z,Y,X,C,V,A "
+                                      "Преобразование:T,B Справка:"));
     QCOMPARE(Shortcuts(session.window->editor_menu()), QString("Z,Y,X,C,V,A"));
   }
 
@@ -193,9 +192,9 @@ class MainWindowTest : public QObject {
     const auto states = [&] {
       QString all;
       for (int id = kCommandUndo; id <= kCommandSelectAll; ++id, all += ' ')
-        for (QAction* action : {window->menu_action(id),
-                                window->toolbar_action(id),
-                                window->editor_menu_action(id)})
+        for (QAction* action :
+             {window->menu_action(id), window->toolbar_action(id),
+              window->editor_menu_action(id)})
           all += action == nullptr || action->isEnabled() ? '1' : '0';
       return all.trimmed();
     };

@@ -53,7 +53,9 @@ struct Session {
   fs::path database() const { return dir / "Profile.prof"; }
 
   template <class T>
-  T* Get(const char* name) const { return manager->findChild<T*>(name); }
+  T* Get(const char* name) const {
+    return manager->findChild<T*>(name);
+  }
   QListWidget* list() const { return Get<QListWidget>("profileList"); }
   QLineEdit* Box(const char* key) const { return Get<QLineEdit>(key); }
   QCheckBox* Tick(const char* key) const { return Get<QCheckBox>(key); }
@@ -159,8 +161,8 @@ class ProfileManagerTest : public QObject {
     QTest::newRow("Я differs") << -1 << "ящик Ёж" << kBlack << QString();
     QTest::newRow("Ё differs") << -1 << "Ящик ёж" << kBlack << QString();
     QTest::newRow("other letters") << -1 << "ЯЩИК Ёж" << kRed << kTaken;
-    QTest::newRow("empty")
-        << -1 << "" << kBlack << ": Не указанно имя профиля.";
+    QTest::newRow("empty") << -1 << "" << kBlack
+                           << ": Не указанно имя профиля.";
     QTest::newRow("bracket") << -1 << "A]B" << kBlack
                              << ": Имя профиля не может содержать символ «]».";
     QTest::newRow("cannot save")

@@ -48,13 +48,11 @@ class ScriptedDialogs : public UserDialogs {
     answers.pop_front();
     return answer;
   }
-  QString OpenFileName(QWidget*, const QString& title,
-                       const QString& directory,
+  QString OpenFileName(QWidget*, const QString& title, const QString& directory,
                        const QString& filter) override {
     return NextFile({false, title, directory, filter});
   }
-  QString SaveFileName(QWidget*, const QString& title,
-                       const QString& directory,
+  QString SaveFileName(QWidget*, const QString& title, const QString& directory,
                        const QString& filter) override {
     return NextFile({true, title, directory, filter});
   }

@@ -59,7 +59,8 @@ TEST_F(CliProfilesTest, ReadingNeverChangesTheDatabase) {
     const char* err = "";  // a part of standard error
   } cases[] = {
       {{"profiles", "list"}, kExitOk, kBuiltIn + std::string("Мой\n")},
-      {{"profiles", "show", "Мой"}, kExitOk,
+      {{"profiles", "show", "Мой"},
+       kExitOk,
        "Ost1 = 4\nOst2 = 4\nDirective = \"db\"\nStartDataBlok = \"\"\n"
        "EndDataBlok = \"\"\nStartData = \"0x\"\nSI = 2\nEndData = \"\"\n"
        "RazdelitelData = \", \"\nComment = \"; \"\nCommentState = 1\n"
@@ -67,17 +68,21 @@ TEST_F(CliProfilesTest, ReadingNeverChangesTheDatabase) {
        "DeleteSumbolError = 0\nDeleteSpace = 0\nCountSpace = 2\n"},
       {{"table", "-p", "Мой"}, kExitOk, table},
       {{"table", "-p", Cp("Мой"), "--profiles", db_}, kExitOk, table},
-      {{"profiles", "export", (data_ / "x").string(), "Мой"}, kExitOk,
+      {{"profiles", "export", (data_ / "x").string(), "Мой"},
+       kExitOk,
        "Сохранён: \"Мой\"\n"},
       {{"table", "-p", "Чужой"}, kExitUsage, "", "\n  \"Мой\""},
       {{"profiles", "export", none, "Мой", "Чужой"}, kExitUsage, "", "Чужой"},
       {{"profiles", "export", db_, "Мой"}, kExitRefused, "", "Нет доступа"},
       {{"profiles", "export", (data_ / "no" / "x").string(), "Мой"},
-       kExitFileError, "", "Не удалось создать файл\n"},
+       kExitFileError,
+       "",
+       "Не удалось создать файл\n"},
       {{"profiles", "list", "--profiles", none}, kExitFileError, "", "none"},
       {{"profiles", "import", none}, kExitFileError, "", "none.prof"},
       {{"profiles", "import", db_}, kExitRefused, "", "Нет доступа"},
-      {{"profiles", "import", dup}, kExitRefused,
+      {{"profiles", "import", dup},
+       kExitRefused,
        "Пропущен, такое имя уже есть в базе: \"Мой\"\n"
        "Пропущен, такое имя уже есть в базе: \"asm — dt for pic\"\n",
        "Нужно выбрать не менее одного профиля\n"},

@@ -74,8 +74,8 @@ TEST(CliTest, TablesOnStandardOutput) {
       {"Привет", utf8, {"table", "-e", "utf-8", "-"}},
       {"AB\r\nC",  // overrides take their values as written
        "// \x97 AB \r\nDB     0x41|0x42|0x20\r\n// \x97 C\r\nDB     0x43\r\n",
-       {"table", "--set", "RazdelitelData=|", "--set", "Comment=// — ",
-        "--set", "Ost1=0", "--set", "Directive=DB ", "--set", "CountByte=0"}},
+       {"table", "--set", "RazdelitelData=|", "--set", "Comment=// — ", "--set",
+        "Ost1=0", "--set", "Directive=DB ", "--set", "CountByte=0"}},
   };
   for (const auto& c : cases) {
     const auto result = RunCliOn(c.args, c.input, c.terminal);

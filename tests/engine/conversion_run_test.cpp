@@ -116,7 +116,10 @@ TEST(ConversionRunTest, EveryWayOfRunningGivesTheSameTable) {
   std::string all_bytes;
   for (int c = 0; c < 256; ++c) all_bytes += static_cast<char>(c);
   const std::string texts[] = {
-      Cp("Привет, мир!"), "\r\n\r\n\n\r", "{~}", all_bytes,
+      Cp("Привет, мир!"),
+      "\r\n\r\n\n\r",
+      "{~}",
+      all_bytes,
       Cp(Repeat("Съешь же ещё этих мягких булок.\r\n", 40)),
       Repeat("AB{ C", 14000)};  // one line of 70000 characters
   const RunLimits small_chunks{.chunk_bytes = 7};

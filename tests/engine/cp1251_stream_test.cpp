@@ -12,11 +12,12 @@ namespace {
 // UTF-8 with characters of one to four bytes, code page 1251 letters and
 // characters it lacks, and now and then a broken sequence.
 std::string RandomUtf8(std::mt19937* random, std::size_t size, bool broken) {
-  static const char* const kPieces[] = {"a", " ", "\r\n", "Ж", "ё",  "№", "€",
-                                        "—", "ʼ", "中",   "😀", "Ѓ", "\xC2\x98"};
-  static const char* const kBroken[] = {"\xD0", "\xE2\x82", "\x80",
-                                        "\xF4\x90\x80\x80", "\xED\xA0\x80",
-                                        "\xC0\xAF"};
+  static const char* const kPieces[] = {"a", " ", "\r\n",    "Ж", "ё",
+                                        "№", "€", "—",       "ʼ", "中",
+                                        "😀", "Ѓ", "\xC2\x98"};
+  static const char* const kBroken[] = {"\xD0",         "\xE2\x82",
+                                        "\x80",         "\xF4\x90\x80\x80",
+                                        "\xED\xA0\x80", "\xC0\xAF"};
   std::string text;
   while (text.size() < size) {
     text += broken && (*random)() % 50 == 0

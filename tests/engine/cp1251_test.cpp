@@ -47,11 +47,15 @@ TEST(Cp1251Test, DetectEncoding) {
     std::string bytes;
     TextEncoding expected;
   } cases[] = {
-      {"\xEF\xBB\xBFHello", kUtf8},   {"Привет, мир!", kUtf8},
-      {"Smile \xF0\x9F\x98\x80", kUtf8}, {"Hello, world\r\n", kCp},
+      {"\xEF\xBB\xBFHello", kUtf8},
+      {"Привет, мир!", kUtf8},
+      {"Smile \xF0\x9F\x98\x80", kUtf8},
+      {"Hello, world\r\n", kCp},
       {"\xCF\xF0\xE8\xE2\xE5\xF2", kCp},  // Привет
-      {"\xC0\x80", kCp}, {"\xE0\x80\xAF", kCp},  // overlong forms
-      {"\xED\xA0\x80", kCp}, {"\xF4\x90\x80\x80", kCp},  // no code points
+      {"\xC0\x80", kCp},
+      {"\xE0\x80\xAF", kCp},  // overlong forms
+      {"\xED\xA0\x80", kCp},
+      {"\xF4\x90\x80\x80", kCp},  // no code points
   };
   for (const auto& c : cases) {
     EXPECT_EQ(DetectEncoding(c.bytes), c.expected) << c.bytes;

@@ -23,7 +23,9 @@ TEST(TextPreparationTest, BreaksBecomeOneSpace) {
       {"AB\r\n\r\nCD", "AB  CD", "AB  CD"},  // an empty line
       {"\n\r\n", "  ", "  "},   // LF CR pairs up first, the LF is alone
       {"\r\t\n", "   ", "  "},  // the tab keeps CR and LF apart
-      {"A\rB\n", "A B ", "AB "},  {"AB\r\rC", "AB  C", "AB  C"}, {"", "", ""},
+      {"A\rB\n", "A B ", "AB "},
+      {"AB\r\rC", "AB  C", "AB  C"},
+      {"", "", ""},
       {"abcdefgh\r\nabcdefgh\t", "abcdefgh abcdefgh ", "abcdefgh abcdefgh "},
   };
   for (const auto& c : cases) {
@@ -43,14 +45,16 @@ TEST(TextPreparationTest, CleanText) {
       {"A \t  B", 1, 1, 0, "A \t B"},  // a tab is no space for the run
       {Cp("Ё~B{№\x7F"), 0, 2, 1, Cp("ЁB№")},
       {"A\r\n\f\tB", 0, 2, 1, "A\n\f B"},  // CR goes, LF and FF stay
-      {"A\x01\x02 B", 1, 1, 1, "AB"},  // deleted bytes lengthen the run
+      {"A\x01\x02 B", 1, 1, 1, "AB"},      // deleted bytes lengthen the run
       {"A  \n  B", 1, 1, 1, "A \n B"},
       {"A" + std::string(201, ' ') + "B", 1, 199, 0,
        "A" + std::string(199, ' ') + "B"},
       {long_run, 1, 3, 1, "A   B  C"},
       // Options out of range leave the text untouched.
-      {"A    B~", 1, 200, 1, "A    B~"}, {"A    B~", 0, 0, 1, "A    B~"},
-      {"A    B~", 2, 2, 1, "A    B~"},   {"A    B~", 1, 2, -1, "A    B~"},
+      {"A    B~", 1, 200, 1, "A    B~"},
+      {"A    B~", 0, 0, 1, "A    B~"},
+      {"A    B~", 2, 2, 1, "A    B~"},
+      {"A    B~", 1, 2, -1, "A    B~"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(

@@ -65,8 +65,8 @@ TEST(PreferenceFileTest, WritesReplaceTheFirstMatchOrAppendToTheGroup) {
   } refused[] = {
       {"A", "k=x", "v"},      {"A", "[k", "v"},          {"A", " k", "v"},
       {"A", "k\r\n[x]", "v"}, {"A", "k", "v\r\n[Evil]"}, {"A", "k", "v\0w"s},
-      {"a]b", "k", "v"},      {"New\n[A", "k", "v"},
-      {"A", "x", " v"},       {"A", "x", "\tv"},
+      {"a]b", "k", "v"},      {"New\n[A", "k", "v"},     {"A", "x", " v"},
+      {"A", "x", "\tv"},
   };
   for (const auto& c : refused) {
     file.SelectGroup(c.group);

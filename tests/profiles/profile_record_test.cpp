@@ -60,7 +60,7 @@ TEST(ProfileRecordTest, ReadingStoredValues) {
       {"CountByte", "12abc"},
       {"SI", ""},  // present but empty: 0, not the default
       {"Ost1", " \t-7"},
-      {"Ost1", "5"},  // the first of two wins
+      {"Ost1", "5"},             // the first of two wins
       {"RazdelitelData", ", "},  // blanks go unless they are tagged
       {"Comment", "  [String]; [/String] "},
       {"Directive", "[String]A[String]B[/String]C[/String]"}};

@@ -103,12 +103,18 @@ class MenuStyleTest : public QObject {
     QTest::newRow("Офис 2003")
         << 3 << Colours{{81, 124, 198},  {240, 244, 253},
                         {157, 185, 244},  // 21 of 22 steps, rounded
-                        {0, 0, 137},     {255, 238, 206}, {255, 212, 115},
-                        {0, 0, 137},     {192, 215, 254}};
-    QTest::newRow("Офис ХР")
-        << 2 << Colours{{},              {230, 225, 209}, {230, 225, 209},
-                        {49, 106, 197},  {193, 210, 238}, {193, 210, 238},
-                        {49, 106, 197},  {225, 225, 225}};
+                        {0, 0, 137},     {255, 238, 206},
+                        {255, 212, 115}, {0, 0, 137},
+                        {192, 215, 254}};
+    QTest::newRow("Офис ХР") << 2
+                             << Colours{{},
+                                        {230, 225, 209},
+                                        {230, 225, 209},
+                                        {49, 106, 197},
+                                        {193, 210, 238},
+                                        {193, 210, 238},
+                                        {49, 106, 197},
+                                        {225, 225, 225}};
   }
   void SchemesPaintTheirFixedPixels() {
     QFETCH(int, style);
@@ -219,8 +225,8 @@ class MenuStyleTest : public QObject {
     window->menu_action(51)->trigger();
     for (int id = 51; id <= 53; ++id)
       QCOMPARE(window->menu_action(id)->isChecked(), id == 51);
-    for (QWidget* menu : QWidgetList{window->menuBar(), session.Bar(0),
-                                     window->editor_menu()})
+    for (QWidget* menu :
+         QWidgetList{window->menuBar(), session.Bar(0), window->editor_menu()})
       QVERIFY(menu->style() != layer);
     QVERIFY(!create->isIconVisibleInMenu());
     QVERIFY(!window->editor_menu_action(kCommandCut)->isIconVisibleInMenu());
