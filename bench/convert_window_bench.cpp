@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <functional>
 #include <limits>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -21,6 +20,7 @@
 #include "engine/conversion_run.h"
 #include "engine/cp1251.h"
 #include "profiles/profile_database.h"
+#include "sample_text.h"
 
 namespace trulvex {
 namespace {
@@ -56,31 +56,6 @@ class IdleObserver : public ConversionObserver {
   bool StopRequested() override { return false; }
 };
 
-// Russian words with some Latin ones and CR LF line ends, code page 1251.
-std::string RussianText(std::size_t size) {
-  const std::vector<std::string> words = {"\xCF\xF0\xE8\xE2\xE5\xF2",
-                                          "\xEC\xE8\xF0",
-                                          "\xE4\xE8\xF1\xEF\xEB\xE5\xE9",
-                                          "\xF1\xF2\xF0\xEE\xEA\xE0",
-                                          "\xF2\xE5\xEA\xF1\xF2",
-                                          "\xF1\xE8\xEC\xE2\xEE\xEB",
-                                          "\xEA\xEE\xE4",
-                                          "\xA8\xEB\xEA\xE0",
-                                          "HD44780",
-                                          "LCD"};
-  std::mt19937 random(20261206);
-  std::string text;
-  while (text.size() < size) {
-    for (int i = 0, n = 3 + static_cast<int>(random() % 10); i < n; ++i) {
-      if (i) text += ' ';
-      text += words[random() % words.size()];
-    }
-    text += "\r\n";
-  }
-  text.resize(size);
-  return text;
-}
-
 // Best wall time of `work` in seconds; `before` runs untimed ahead of
 // each run.
 double Best(
@@ -113,7 +88,7 @@ int Main() {
   window.show();
   QCoreApplication::processEvents();
 
-  const std::string text = RussianText(kTextBytes);
+  const std::string text = bench::SampleText(kTextBytes);
   window.source_editor()->SetUtf8Text(Cp1251ToUtf8(text));
   ConvertCommand* command = window.convert_command();
   Editor* result = window.result_editor();

@@ -1,41 +1,20 @@
 // Throughput of the engine's hot paths on a generated display text.
 #include <benchmark/benchmark.h>
 
-#include <random>
 #include <string>
-#include <vector>
 
 #include "engine/code_mapping.h"
 #include "engine/conversion_run.h"
 #include "engine/text_preparation.h"
 #include "profiles/profile_record.h"
+#include "sample_text.h"
 
 namespace trulvex {
 namespace {
 
-// Russian and Latin words with CR LF line ends, in code page 1251.
+// 8 MB of the benchmarks' sample text.
 const std::string& SampleText() {
-  static const std::string text = [] {
-    const std::vector<std::string> words = {
-        "\xCF\xF0\xE8\xE2\xE5\xF2",
-        "\xEC\xE8\xF0",
-        "\xE4\xE8\xF1\xEF\xEB",
-        "\xA8\xEB\xEA\xE0",
-        "\xAB\xEA\xE0\xE2\xFB\xF7\xEA\xE8\xBB",
-        "HD44780",
-        "LCD",
-        "0x41,"};
-    std::mt19937 random(1);
-    std::string out;
-    while (out.size() < (std::size_t{8} << 20)) {
-      for (int i = 0, n = 3 + static_cast<int>(random() % 10); i < n; ++i) {
-        if (i) out += ' ';
-        out += words[random() % words.size()];
-      }
-      out += "\r\n";
-    }
-    return out;
-  }();
+  static const std::string text = bench::SampleText(std::size_t{8} << 20);
   return text;
 }
 
