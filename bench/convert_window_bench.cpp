@@ -13,13 +13,13 @@
 #include <string>
 #include <vector>
 
-#include "app/command_ids.h"
-#include "app/convert_command.h"
-#include "app/editor.h"
-#include "app/main_window.h"
-#include "engine/conversion_run.h"
-#include "engine/cp1251.h"
-#include "profiles/profile_database.h"
+#include "core/base/cp1251.h"
+#include "core/engine/conversion_run.h"
+#include "core/profiles/profile_database.h"
+#include "gui/command_ids.h"
+#include "gui/convert_command.h"
+#include "gui/editor.h"
+#include "gui/main_window.h"
 #include "sample_text.h"
 
 namespace trulvex {

@@ -3,10 +3,10 @@
 
 #include <string>
 
-#include "engine/code_mapping.h"
-#include "engine/conversion_run.h"
-#include "engine/text_preparation.h"
-#include "profiles/profile_record.h"
+#include "core/engine/code_mapping.h"
+#include "core/engine/conversion_run.h"
+#include "core/engine/profile_record.h"
+#include "core/engine/text_preparation.h"
 #include "sample_text.h"
 
 namespace trulvex {

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/code_mapping.h"
-#include "engine/text_preparation.h"
+#include "core/engine/code_mapping.h"
+#include "core/engine/text_preparation.h"
 #include "fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes,

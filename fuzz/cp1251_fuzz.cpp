@@ -3,7 +3,7 @@
 // wherever the text is cut.
 #include <string>
 
-#include "engine/cp1251.h"
+#include "core/base/cp1251.h"
 #include "fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes,

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "core/profiles/preference_file.h"
 #include "fuzz/fuzz_support.h"
-#include "profiles/preference_file.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <filesystem>
 #include <string>
 
+#include "core/engine/profile_record.h"
+#include "core/profiles/preference_file.h"
+#include "core/profiles/profile_database.h"
 #include "fuzz/fuzz_support.h"
-#include "profiles/preference_file.h"
-#include "profiles/profile_database.h"
-#include "profiles/profile_record.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <string>
 
-#include "engine/code_mapping.h"
-#include "engine/conversion_run.h"
-#include "engine/text_preparation.h"
+#include "core/engine/code_mapping.h"
+#include "core/engine/conversion_run.h"
+#include "core/engine/profile_record.h"
+#include "core/engine/text_preparation.h"
 #include "fuzz/fuzz_support.h"
-#include "profiles/profile_record.h"
 
 namespace {
 

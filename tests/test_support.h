@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "cli/cli.h"
-#include "engine/cp1251.h"
+#include "core/base/cp1251.h"
 
 namespace trulvex::testing {
 

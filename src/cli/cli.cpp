@@ -4,17 +4,17 @@
 #include <memory>
 #include <string_view>
 
-#include "app/atomic_file.h"
-#include "app/data_directory.h"
 #include "cli/cli_options.h"
 #include "cli/text_io.h"
-#include "engine/bin_conversion.h"
-#include "engine/conversion_run.h"
-#include "engine/cp1251.h"
-#include "profiles/preference_value.h"
-#include "profiles/profile_copy.h"
-#include "profiles/profile_database.h"
-#include "profiles/profile_record.h"
+#include "core/base/atomic_file.h"
+#include "core/base/cp1251.h"
+#include "core/base/data_directory.h"
+#include "core/base/preference_value.h"
+#include "core/engine/bin_conversion.h"
+#include "core/engine/conversion_run.h"
+#include "core/engine/profile_record.h"
+#include "core/profiles/profile_copy.h"
+#include "core/profiles/profile_database.h"
 
 namespace trulvex::cli {
 namespace {

@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "engine/bin_conversion.h"
-#include "engine/cp1251.h"
+#include "core/base/cp1251.h"
+#include "core/engine/bin_conversion.h"
 
 namespace trulvex::cli {
 

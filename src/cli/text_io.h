@@ -6,8 +6,8 @@
 #include <string>
 
 #include "cli/cli_options.h"
-#include "engine/bin_conversion.h"
-#include "engine/cp1251.h"
+#include "core/base/cp1251.h"
+#include "core/engine/bin_conversion.h"
 
 namespace trulvex::cli {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "cli/cli.h"
-#include "profiles/profile_database.h"
+#include "core/profiles/profile_database.h"
 #include "test_support.h"
 
 namespace trulvex::cli {

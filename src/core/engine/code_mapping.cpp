@@ -1,0 +1,187 @@
+#include "core/engine/code_mapping.h"
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+
+#include "core/engine/char_map.h"
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define TRULVEX_VECTOR_MAPPING 1
+#include <immintrin.h>
+#endif
+
+namespace trulvex {
+namespace {
+
+constexpr std::uint8_t kCr = '\r';
+constexpr std::uint8_t kLf = '\n';
+
+// The display codes with tab, CR and LF standing for the space they become
+// when the text is flattened.
+constexpr std::array<std::uint8_t, 256> BuildFlatCodes() {
+  std::array<std::uint8_t, 256> codes{};
+  for (int c = 0; c < 256; ++c) codes[c] = kLcdCodes[c];
+  codes['\t'] = codes['\r'] = codes['\n'] = ' ';
+  return codes;
+}
+constinit const std::array<std::uint8_t, 256> kFlatCodes = BuildFlatCodes();
+
+// Line breaks are paired from left to right: a CR or LF right after the
+// other one, which began a break, ends that break and writes nothing.
+// `pending` is the break character that began the last break if it was the
+// last character seen, otherwise 0; it carries across calls.
+template <bool kFlatten>
+std::size_t MapScalar(const std::uint8_t* in, std::size_t size,
+                      std::uint8_t* out, std::uint8_t* pending) {
+  std::size_t write = 0;
+  std::uint8_t last = *pending;
+  for (std::size_t read = 0; read < size; ++read) {
+    const std::uint8_t c = in[read];
+    if constexpr (kFlatten) {
+      if (c == kCr || c == kLf) {
+        const bool ends_break = last != 0 && last != c;
+        last = ends_break ? 0 : c;
+        if (!ends_break) out[write++] = ' ';
+        continue;
+      }
+      last = 0;
+    }
+    const std::uint8_t code = kFlatten ? kFlatCodes[c] : kLcdCodes[c];
+    out[write] = code;
+    write += code != 0;
+  }
+  *pending = last;
+  return write;
+}
+
+#if TRULVEX_VECTOR_MAPPING
+
+#define TRULVEX_AVX512 \
+  __attribute__((target("avx512f,avx512bw,avx512vbmi,avx512vbmi2,popcnt")))
+
+// 64 characters at a time: the 256-entry table is looked up as two halves
+// of 128, and the characters that write nothing are squeezed out. Blocks in
+// which breaks pair up in chains (empty lines) go through the scalar path.
+template <bool kFlatten>
+TRULVEX_AVX512 std::size_t MapVector(const std::uint8_t* in, std::size_t size,
+                                     std::uint8_t* out,
+                                     std::uint8_t* pending_break) {
+  const std::uint8_t* table = kFlatten ? kFlatCodes.data() : kLcdCodes.data();
+  const __m512i low_a = _mm512_loadu_si512(table);
+  const __m512i low_b = _mm512_loadu_si512(table + 64);
+  const __m512i high_a = _mm512_loadu_si512(table + 128);
+  const __m512i high_b = _mm512_loadu_si512(table + 192);
+  const __m512i cr = _mm512_set1_epi8(static_cast<char>(kCr));
+  const __m512i lf = _mm512_set1_epi8(static_cast<char>(kLf));
+  std::size_t write = 0;
+  std::size_t read = 0;
+  std::uint8_t pending = *pending_break;
+  for (; read + 64 <= size; read += 64) {
+    const __m512i chars = _mm512_loadu_si512(in + read);
+    const __m512i low = _mm512_permutex2var_epi8(low_a, chars, low_b);
+    const __m512i high = _mm512_permutex2var_epi8(high_a, chars, high_b);
+    const __m512i codes =
+        _mm512_mask_blend_epi8(_mm512_movepi8_mask(chars), low, high);
+    __mmask64 keep = _mm512_test_epi8_mask(codes, codes);
+    if constexpr (kFlatten) {
+      const std::uint64_t crs = _mm512_cmpeq_epi8_mask(chars, cr);
+      const std::uint64_t lfs = _mm512_cmpeq_epi8_mask(chars, lf);
+      if ((crs | lfs | pending) != 0) {
+        const std::uint64_t cr_before = (crs << 1) | (pending == kCr);
+        const std::uint64_t lf_before = (lfs << 1) | (pending == kLf);
+        const std::uint64_t ends = (lfs & cr_before) | (crs & lf_before);
+        if ((ends & (ends << 1)) != 0) {
+          write += MapScalar<true>(in + read, 64, out + write, &pending);
+          continue;
+        }
+        keep &= ~ends;
+        const std::uint64_t last = std::uint64_t{1} << 63;
+        pending = (ends & last) != 0  ? 0
+                  : (crs & last) != 0 ? kCr
+                  : (lfs & last) != 0 ? kLf
+                                      : 0;
+      }
+    }
+    // The store may run past the kept bytes: mapping in place, they lie in
+    // what was read already; otherwise `out` has room for them.
+    _mm512_storeu_si512(out + write, _mm512_maskz_compress_epi8(keep, codes));
+    write += static_cast<std::size_t>(_mm_popcnt_u64(keep));
+  }
+  write += MapScalar<kFlatten>(in + read, size - read, out + write, &pending);
+  *pending_break = pending;
+  return write;
+}
+
+bool CpuHasVectorMapping() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx512f") &&
+         __builtin_cpu_supports("avx512bw") &&
+         __builtin_cpu_supports("avx512vbmi") &&
+         __builtin_cpu_supports("avx512vbmi2");
+}
+
+#endif  // TRULVEX_VECTOR_MAPPING
+
+template <bool kFlatten>
+std::size_t Map(const std::uint8_t* in, std::size_t size, std::uint8_t* out,
+                std::uint8_t* pending, bool allow_vector) {
+#if TRULVEX_VECTOR_MAPPING
+  if (allow_vector && HasVectorCodeMapping()) {
+    return MapVector<kFlatten>(in, size, out, pending);
+  }
+#else
+  (void)allow_vector;
+#endif
+  return MapScalar<kFlatten>(in, size, out, pending);
+}
+
+template <bool kFlatten>
+std::string MapText(std::string text, bool allow_vector) {
+  auto* data = reinterpret_cast<std::uint8_t*>(text.data());
+  std::uint8_t pending = 0;
+  text.resize(Map<kFlatten>(data, text.size(), data, &pending, allow_vector));
+  return text;
+}
+
+}  // namespace
+
+bool HasVectorCodeMapping() {
+#if TRULVEX_VECTOR_MAPPING
+  static const bool has = CpuHasVectorMapping();
+  return has;
+#else
+  return false;
+#endif
+}
+
+std::size_t LcdCodeStream::Map(std::string_view piece, char* out) {
+  const auto* in = reinterpret_cast<const std::uint8_t*>(piece.data());
+  auto* codes = reinterpret_cast<std::uint8_t*>(out);
+  return flatten_
+             ? trulvex::Map<true>(in, piece.size(), codes, &pending_, true)
+             : trulvex::Map<false>(in, piece.size(), codes, &pending_, true);
+}
+
+bool HasDisplayable(std::string_view text, bool flatten) {
+  const auto& table = flatten ? kFlatCodes : kLcdCodes;
+  for (const char c : text) {
+    if (table[static_cast<std::uint8_t>(c)] != 0) return true;
+  }
+  return false;
+}
+
+std::string MapToLcdCodes(std::string text) {
+  return MapText<false>(std::move(text), true);
+}
+std::string FlattenToLcdCodes(std::string text) {
+  return MapText<true>(std::move(text), true);
+}
+std::string MapToLcdCodesScalar(std::string text) {
+  return MapText<false>(std::move(text), false);
+}
+std::string FlattenToLcdCodesScalar(std::string text) {
+  return MapText<true>(std::move(text), false);
+}
+
+}  // namespace trulvex

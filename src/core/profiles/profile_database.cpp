@@ -1,0 +1,251 @@
+#include "core/profiles/profile_database.h"
+
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <new>
+#include <system_error>
+
+#include "core/base/atomic_file.h"
+#include "core/base/cp1251.h"
+#include "core/base/data_directory.h"
+
+namespace trulvex {
+namespace fs = std::filesystem;
+
+namespace {
+
+using Icon = UserMessage::Icon;
+
+constexpr std::string_view kLineEnds{"\r\n\0", 3};
+
+bool ReplaceFile(const fs::path& path, std::string_view bytes) {
+  const std::unique_ptr<AtomicFileWriter> writer =
+      AtomicFileWriter::Begin(ResolveTarget(path));
+  return writer != nullptr && writer->Write(bytes) && writer->Commit();
+}
+
+bool ReadWholeFile(const fs::path& path, std::string* bytes) {
+  std::error_code error;
+  if (!fs::is_regular_file(path, error)) return false;
+  std::ifstream in(path, std::ios::binary);
+  if (!in.is_open()) return false;
+  bytes->assign(std::istreambuf_iterator<char>(in),
+                std::istreambuf_iterator<char>());
+  return !in.bad();
+}
+
+// A marked (UTF-8) file holds each name byte as the code point of the same
+// value; the header to look for must be spelt that way too.
+std::string StoredName(std::string_view name, bool marked) {
+  return marked ? Latin1ToUtf8(name) : std::string(name);
+}
+
+// A header name ends at the first "]": one holding it, or a line end,
+// would come back as another name.
+bool IsHeaderName(std::string_view name) {
+  return name.find(']') == std::string_view::npos &&
+         name.find_first_of(kLineEnds) == std::string_view::npos;
+}
+
+// The offset of the first "[name]" that opens a line after optional
+// blanks, or npos.
+std::size_t FindHeader(std::string_view bytes, std::size_t first_line,
+                       std::string_view header) {
+  std::size_t line = first_line;
+  while (line <= bytes.size()) {
+    std::size_t at = line;
+    while (at < bytes.size() && (bytes[at] == ' ' || bytes[at] == '\t')) ++at;
+    if (bytes.substr(at, header.size()) == header) return at;
+    const std::size_t end = bytes.find_first_of(kLineEnds, line);
+    if (end == std::string_view::npos) break;
+    line = end + 1;
+  }
+  return std::string_view::npos;
+}
+
+}  // namespace
+
+fs::path ProfileDatabasePath(const fs::path& data_directory) {
+  return data_directory / kProfileDatabaseName;
+}
+
+bool ProfileDatabaseExists(const fs::path& path) {
+  std::error_code error;
+  const fs::file_status status = fs::status(path, error);
+  return fs::exists(status) && !fs::is_directory(status);
+}
+
+EnsureDatabaseResult EnsureProfileDatabase(const fs::path& path,
+                                           const CreateDatabaseQuestion& ask) {
+  if (ProfileDatabaseExists(path)) return EnsureDatabaseResult::kExists;
+  if (!ask(MissingDatabaseQuestion())) return EnsureDatabaseResult::kDeclined;
+  return CreateProfileDatabase(path) ? EnsureDatabaseResult::kCreated
+                                     : EnsureDatabaseResult::kCreateFailed;
+}
+
+bool CreateProfileDatabase(const fs::path& path) {
+  // Built in memory and put in place whole: a failed creation leaves no
+  // empty database that the next start would take for a real one.
+  PreferenceFile file;
+  file.Parse("");
+  for (const DefaultProfile& profile : DefaultProfiles()) {
+    file.SelectGroup(profile.name);
+    for (const auto& [key, value] : profile.pairs) {
+      if (!file.WriteText(key, value)) return false;
+    }
+  }
+  return ReplaceFile(path, file.Serialize());
+}
+
+UserMessage MissingDatabaseQuestion() {
+  return {Icon::kWarning, "Ошибка",
+          "Файл, хранящий данные о профилях не найден!\nСоздать его?"};
+}
+
+UserMessage DatabaseCreateFailedMessage() {
+  return {Icon::kError, "Фатальная ошибка",
+          "Не удалось создать файл!\nРабота програмы прервана!"};
+}
+
+bool FillProfileList(const fs::path& path, std::vector<std::string>* list) {
+  PreferenceFile file;
+  if (!file.Open(path)) return false;
+  list->clear();
+  for (std::string& name : file.GroupNames()) {
+    if (!name.empty()) list->push_back(std::move(name));
+  }
+  return true;
+}
+
+bool ReadProfileGroup(PreferenceFile* file, std::string_view name,
+                      ProfileRecord* record) {
+  if (!file->SelectGroup(name)) return false;
+  ProfileFromKeyLookup(
+      [file](std::string_view key) { return file->ReadRaw(key); }, record);
+  return true;
+}
+
+LoadProfileResult LoadProfile(const fs::path& path, std::string_view name,
+                              ProfileRecord* record,
+                              std::string* comment_marker) {
+  PreferenceFile file;
+  if (!file.Open(path)) return LoadProfileResult::kUnavailable;
+  if (!ReadProfileGroup(&file, name, record)) {
+    return LoadProfileResult::kNotFound;
+  }
+  if (comment_marker != nullptr) *comment_marker = record->Comment;
+  return LoadProfileResult::kLoaded;
+}
+
+UserMessage ProfileNotFoundMessage(std::string_view name) {
+  return {Icon::kError, "Ошибка",
+          "Профиль \"" + Cp1251ToUtf8(name) + "\" не найден!"};
+}
+
+bool IsStorableProfile(std::string_view name, const ProfileRecord& record) {
+  // Loading removes every string tag, so a text holding one comes back as
+  // another text.
+  for (const ProfileField& field : ProfileFields()) {
+    if (field.kind == ProfileFieldKind::kText &&
+        UnwrapText(WrapText(record.*field.text)) != record.*field.text) {
+      return false;
+    }
+  }
+  // A dry run on an empty file applies the writer's own refusals.
+  PreferenceFile scratch;
+  scratch.Parse("");
+  scratch.SelectGroup(name);
+  for (const auto& [key, value] : ProfileToKeyList(record)) {
+    if (!scratch.WriteText(key, value)) return false;
+  }
+  return true;
+}
+
+bool WriteProfileGroup(PreferenceFile* file, std::string_view name,
+                       const ProfileRecord& record) {
+  // Checked first, so that a refused text never leaves half a profile.
+  if (!IsStorableProfile(name, record)) return false;
+  // A missing group is created at the end of the file by the first write.
+  file->SelectGroup(name);
+  for (const auto& [key, value] : ProfileToKeyList(record)) {
+    file->WriteText(key, value);
+  }
+  return true;
+}
+
+SaveProfileResult SaveProfile(const fs::path& path, std::string_view name,
+                              const ProfileRecord& record) {
+  PreferenceFile file;
+  if (!file.Open(path)) return SaveProfileResult::kOpenFailed;
+  if (!WriteProfileGroup(&file, name, record)) {
+    return SaveProfileResult::kNotStorable;
+  }
+  return file.Close() ? SaveProfileResult::kSaved
+                      : SaveProfileResult::kWriteFailed;
+}
+
+UserMessage SaveProfileFailedMessage() {
+  return {Icon::kError, "Ошибка", "Не удалось сохранить данные профиля"};
+}
+
+bool WriteProfileFile(const fs::path& path,
+                      std::span<const ProfileRecord> profiles) {
+  PreferenceFile file;
+  file.Parse("");
+  for (const ProfileRecord& profile : profiles) {
+    if (!WriteProfileGroup(&file, profile.Name, profile)) return false;
+  }
+  return ReplaceFile(path, file.Serialize());
+}
+
+bool RenameProfile(const fs::path& database, std::string_view old_name,
+                   std::string_view new_name) {
+  if (!IsHeaderName(old_name) || !IsHeaderName(new_name) || new_name.empty()) {
+    return false;
+  }
+  std::string bytes;
+  try {
+    if (!ReadWholeFile(database, &bytes)) return false;
+    // Nothing to rename: the save that follows creates the profile.
+    if (bytes.empty()) return true;
+    const bool marked = bytes.starts_with(kUtf8Bom);
+    const std::string stored_old = StoredName(old_name, marked);
+    const std::size_t header =
+        FindHeader(bytes, marked ? kUtf8Bom.size() : 0, "[" + stored_old + "]");
+    if (header == std::string::npos) return false;
+    bytes.replace(header + 1, stored_old.size(), StoredName(new_name, marked));
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return ReplaceFile(database, bytes);
+}
+
+UserMessage RenameProfileFailedMessage() {
+  return {Icon::kWarning, "Ошибка", "Не удалось переименовать профиль!"};
+}
+
+bool DeleteProfiles(const fs::path& database,
+                    std::span<const std::string> names) {
+  PreferenceFile file;
+  if (!file.Open(database)) return false;
+  for (const std::string& name : names) file.RemoveGroup(name);
+  return file.Close();
+}
+
+std::string LowerProfileName(std::string_view name) {
+  std::string lower(name);
+  for (char& c : lower) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte >= 'A' && byte <= 'Z') || (byte >= 0xC0 && byte <= 0xDE)) {
+      c = static_cast<char>(byte + 32);
+    }
+  }
+  return lower;
+}
+
+bool SameProfileName(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && LowerProfileName(a) == LowerProfileName(b);
+}
+
+}  // namespace trulvex

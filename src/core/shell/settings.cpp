@@ -1,0 +1,178 @@
+#include "core/shell/settings.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <limits>
+#include <string>
+#include <system_error>
+
+#include "core/base/cp1251.h"
+#include "core/profiles/preference_file.h"
+
+namespace trulvex {
+namespace fs = std::filesystem;
+
+namespace {
+
+struct IntegerKey {
+  const char* key;
+  std::int32_t Settings::*member;
+  std::int32_t default_value;
+};
+
+struct BinKey {
+  const char* key;
+  std::int32_t BinSettings::*member;
+  std::int32_t default_value;
+};
+
+// Both tables are in the order the keys are written.
+constexpr IntegerKey kWindowKeys[] = {
+    {"X", &Settings::X, 50},  {"Y", &Settings::Y, 20},
+    {"W", &Settings::W, 700}, {"H", &Settings::H, 500},
+    {"R", &Settings::R, 200}, {"StyleMenu", &Settings::StyleMenu, 3},
+};
+
+constexpr BinKey kBinKeys[] = {
+    {"DelErrSunmol", &BinSettings::DelErrSunmol, 0},
+    {"DelSpace", &BinSettings::DelSpace, 0},
+    {"CountSpace", &BinSettings::CountSpace, 2},
+    {"SaveFile", &BinSettings::SaveFile, 0},
+    {"AddFile", &BinSettings::AddFile, 0},
+    {"AsAddFile", &BinSettings::AsAddFile, 0},
+    {"StartAddress", &BinSettings::StartAddress, 0},
+};
+
+constexpr std::int32_t kMaxStartAddress = 99999999;
+
+std::string RecentFileKey(int n) { return "File" + std::to_string(n); }
+
+bool IsFlag(std::int32_t value) { return value == 0 || value == 1; }
+
+}  // namespace
+
+Settings LoadSettings(const fs::path& path) {
+  Settings settings;
+  PreferenceFile file;
+  if (file.Open(path)) {
+    file.SelectGroup("Window");
+    for (const IntegerKey& k : kWindowKeys) {
+      settings.*k.member = file.ReadInteger(k.key, k.default_value);
+    }
+    file.SelectGroup("Profile");
+    settings.Pos = file.ReadInteger("Pos", 0);
+    file.SelectGroup("BIN");
+    for (const BinKey& k : kBinKeys) {
+      settings.bin.*k.member = file.ReadInteger(k.key, k.default_value);
+    }
+    file.SelectGroup("RecentFiles");
+    RecentFiles::Entries entries;
+    for (int n = 1; n <= RecentFiles::kCount; ++n) {
+      entries[static_cast<std::size_t>(n - 1)] =
+          Cp1251ToUtf8(file.ReadText(RecentFileKey(n), ""));
+    }
+    settings.recent_files = RecentFiles(std::move(entries));
+    file.Close();
+    return settings;
+  }
+  // Only a path with nothing at all behind it is created; a dangling link
+  // or an unreadable file is left alone.
+  std::error_code error;
+  const fs::file_status status = fs::symlink_status(path, error);
+  if (status.type() == fs::file_type::not_found && file.Create(path)) {
+    file.Close();
+  }
+  return settings;
+}
+
+bool SaveSettings(const fs::path& path, const Settings& settings) {
+  PreferenceFile file;
+  if (!file.Open(path)) return false;
+  file.SelectGroup("Window");
+  for (const IntegerKey& k : kWindowKeys) {
+    file.WriteInteger(k.key, settings.*k.member);
+  }
+  file.SelectGroup("Profile");
+  file.WriteInteger("Pos", settings.Pos);
+  file.SelectGroup("BIN");
+  for (const BinKey& k : kBinKeys) {
+    file.WriteInteger(k.key, settings.bin.*k.member);
+  }
+  file.SelectGroup("RecentFiles");
+  for (int n = 1; n <= RecentFiles::kCount; ++n) {
+    const std::string& entry = settings.recent_files.Entry(n);
+    // An entry the file cannot give back unchanged would come back as
+    // another path: it is left empty instead.
+    file.WriteText(RecentFileKey(n),
+                   IsStorableRecentPath(entry) ? Utf8ToCp1251(entry) : "");
+  }
+  return file.Close();
+}
+
+void CorrectWindowPlacement(std::span<const ScreenRect> screens,
+                            Settings* settings) {
+  Settings& s = *settings;
+  if (s.X < -280 || s.X > 2000) s.X = 10;
+  if (s.Y < -20 || s.Y > 1800) s.Y = 10;
+  if (s.W < 300) s.W = 410;
+  if (s.H < 300) s.H = 410;
+  if (screens.empty()) return;
+
+  // As much of the top edge as the user needs to grab the window, matching
+  // the slack the fixed bounds above allow on a screen at the origin.
+  constexpr std::int64_t kGrip = 20;
+  const std::int64_t left = s.X;
+  const std::int64_t right = left + s.W;
+  const bool reachable =
+      std::any_of(screens.begin(), screens.end(), [&](const ScreenRect& r) {
+        const std::int64_t overlap =
+            std::min<std::int64_t>(right, std::int64_t{r.left} + r.width) -
+            std::max<std::int64_t>(left, r.left);
+        return overlap >= kGrip && s.Y >= std::int64_t{r.top} - kGrip &&
+               s.Y <= std::int64_t{r.top} + r.height - kGrip;
+      });
+  if (!reachable) {
+    s.X = screens.front().left + 10;
+    s.Y = screens.front().top + 10;
+  }
+}
+
+int EffectiveMenuStyle(std::int32_t style_menu) {
+  return style_menu == 2 || style_menu == 3 ? style_menu : 1;
+}
+
+int SelectedProfileIndex(std::int32_t pos, int entry_count) {
+  if (entry_count <= 0) return -1;
+  return pos < 0 || pos >= entry_count ? entry_count - 1 : pos;
+}
+
+BinOptions BinOptionsForWindow(const BinSettings& bin) {
+  auto flag = [](std::int32_t value) { return IsFlag(value) ? value : 0; };
+  BinOptions options;
+  options.DelErrSunmol = flag(bin.DelErrSunmol);
+  options.DelSpace = flag(bin.DelSpace);
+  options.CountSpace =
+      bin.CountSpace >= 1 && bin.CountSpace <= 100 ? bin.CountSpace : 2;
+  options.SaveFile = flag(bin.SaveFile);
+  options.AddFile = flag(bin.AddFile);
+  options.AsAddFile = flag(bin.AsAddFile);
+  options.start_address =
+      bin.StartAddress >= 0 && bin.StartAddress <= kMaxStartAddress
+          ? std::to_string(bin.StartAddress)
+          : "0";
+  return options;
+}
+
+void StoreBinOptions(const BinOptions& options, BinSettings* bin) {
+  bin->DelErrSunmol = options.DelErrSunmol;
+  bin->DelSpace = options.DelSpace;
+  bin->CountSpace = options.CountSpace;
+  bin->SaveFile = options.SaveFile;
+  bin->AddFile = options.AddFile;
+  bin->AsAddFile = options.AsAddFile;
+  constexpr std::uint64_t kMax = std::numeric_limits<std::int32_t>::max();
+  bin->StartAddress = static_cast<std::int32_t>(
+      std::min(ParseStartAddress(options.start_address), kMax));
+}
+
+}  // namespace trulvex

@@ -1,0 +1,107 @@
+#include "core/shell/text_document.h"
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <utility>
+
+#include "core/base/atomic_file.h"
+
+namespace trulvex {
+namespace {}  // namespace
+
+DecodedDocument DecodeDocument(std::string_view bytes) {
+  DecodedDocument document;
+  if (DetectEncoding(bytes) == TextEncoding::kUtf8) {
+    const bool bom = bytes.starts_with(kUtf8Bom);
+    const std::string_view body = bom ? bytes.substr(kUtf8Bom.size()) : bytes;
+    if (!bom || IsValidUtf8(body)) {
+      document.utf8.assign(body);
+      document.encoding = TextEncoding::kUtf8;
+      document.bom = bom;
+      return document;
+    }
+  }
+  document.utf8 = Cp1251ToUtf8(bytes);
+  return document;
+}
+
+EncodedDocument EncodeDocument(std::string_view utf8, TextEncoding encoding,
+                               bool bom) {
+  EncodedDocument encoded;
+  if (encoding == TextEncoding::kUtf8) {
+    if (bom) encoded.bytes.assign(kUtf8Bom);
+    encoded.bytes.append(utf8);
+    return encoded;
+  }
+  // The user was told '?', not Utf8ToCp1251's stand-in byte 0x98.
+  encoded.bytes.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size();) {
+    char32_t cp = 0;
+    const std::size_t length = DecodeUtf8Char(utf8, i, &cp);
+    const auto byte = length == 0 ? std::nullopt : UnicodeToCp1251(cp);
+    if (byte) {
+      encoded.bytes.push_back(static_cast<char>(*byte));
+    } else {
+      encoded.bytes.push_back('?');
+      ++encoded.unmappable;
+    }
+    i += length == 0 ? 1 : length;
+  }
+  return encoded;
+}
+
+std::string WithDefaultExtension(std::string name) {
+  const std::size_t dot = name.rfind('.');
+  const bool has_extension =
+      dot != std::string::npos && dot + 1 < name.size() &&
+      name.find_first_of("/\\", dot) == std::string::npos;
+  if (!has_extension) name += ".txt";
+  return name;
+}
+
+std::string StartingFolder(std::string_view recent_entry) {
+  const std::size_t separator = recent_entry.find_last_of("/\\");
+  if (separator == std::string_view::npos) return {};
+  return std::string(recent_entry.substr(0, separator + 1));
+}
+
+bool ReadTextFile(const std::filesystem::path& path, std::string* bytes) {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
+      std::fopen(path.string().c_str(), "rb"), &std::fclose);
+  if (!file) return false;
+  std::string content;
+  char buffer[1 << 16];
+  std::size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
+    content.append(buffer, got);
+  }
+  // A folder opens on some systems and fails only here.
+  if (std::ferror(file.get())) return false;
+  *bytes = std::move(content);
+  return true;
+}
+
+bool WriteTextFile(const std::filesystem::path& path, std::string_view bytes) {
+  const std::unique_ptr<AtomicFileWriter> writer =
+      AtomicFileWriter::Begin(ResolveTarget(path));
+  return writer && writer->Write(bytes) && writer->Commit();
+}
+
+UserMessage OpenFailedMessage(std::string_view path) {
+  return {UserMessage::Icon::kError, "Ошибка",
+          "Не удалось открыть файл\n" + std::string(path)};
+}
+
+UserMessage SaveFailedMessage(std::string_view path) {
+  return {UserMessage::Icon::kError, "Ошибка",
+          "Не удалось сохранить файл\n" + std::string(path)};
+}
+
+UserMessage UnmappableSaveQuestion(std::string_view title) {
+  return {UserMessage::Icon::kWarning, std::string(title),
+          "Текст содержит символы, которых нет в кодовой странице 1251.\n"
+          "Они будут записаны как «?». Сохранить?"};
+}
+
+}  // namespace trulvex

@@ -1,0 +1,59 @@
+#ifndef TRULVEX_CORE_SHELL_TEXT_DOCUMENT_H_
+#define TRULVEX_CORE_SHELL_TEXT_DOCUMENT_H_
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "core/base/cp1251.h"
+#include "core/base/user_message.h"
+
+namespace trulvex {
+
+// A text file's bytes as the editors hold them (UTF-8), with what is needed
+// to write the very same bytes back.
+struct DecodedDocument {
+  std::string utf8;
+  TextEncoding encoding = TextEncoding::kCp1251;
+  bool bom = false;
+};
+
+// A byte-order mark, or valid UTF-8 holding a non-ASCII character, makes a
+// UTF-8 document; anything else is code page 1251. A mark followed by bytes
+// that are not UTF-8 stays code page 1251, so that no byte is lost.
+DecodedDocument DecodeDocument(std::string_view bytes);
+
+struct EncodedDocument {
+  std::string bytes;
+  // Characters code page 1251 cannot hold, written as '?'.
+  std::size_t unmappable = 0;
+};
+
+// The editor's UTF-8 text as the bytes of a file in `encoding`; `bom`
+// writes the UTF-8 mark first (ignored for code page 1251).
+EncodedDocument EncodeDocument(std::string_view utf8, TextEncoding encoding,
+                               bool bom);
+
+// Appends ".txt" when the name has no extension: nothing after its last
+// dot, or a "/" or "\" after it ("notes." becomes "notes..txt").
+std::string WithDefaultExtension(std::string name);
+
+// Where the file dialogs start: the recent entry up to and including its
+// last "/" or "\"; empty (the dialog's own default) when it has none.
+std::string StartingFolder(std::string_view recent_entry);
+
+// Reads a whole file; false when it cannot be opened or read.
+bool ReadTextFile(const std::filesystem::path& path, std::string* bytes);
+
+// Replaces the file in one step; on failure the old file stays whole.
+bool WriteTextFile(const std::filesystem::path& path, std::string_view bytes);
+
+// The messages of the document commands; `path` is UTF-8.
+UserMessage OpenFailedMessage(std::string_view path);
+UserMessage SaveFailedMessage(std::string_view path);
+UserMessage UnmappableSaveQuestion(std::string_view title);
+
+}  // namespace trulvex
+
+#endif  // TRULVEX_CORE_SHELL_TEXT_DOCUMENT_H_

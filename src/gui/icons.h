@@ -1,0 +1,20 @@
+#ifndef TRULVEX_GUI_ICONS_H_
+#define TRULVEX_GUI_ICONS_H_
+
+#include <QIcon>
+
+class QStyle;
+
+namespace trulvex {
+
+// One of the program's stored pictures, by its image number.
+QIcon StoredIcon(int image);
+
+// The platform's own pictures for the Undo, Redo and Convert buttons.
+QIcon StandardUndoIcon(const QStyle* style);
+QIcon StandardRedoIcon(const QStyle* style);
+QIcon StandardPropertiesIcon(const QStyle* style);
+
+}  // namespace trulvex
+
+#endif  // TRULVEX_GUI_ICONS_H_

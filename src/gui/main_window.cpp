@@ -1,0 +1,669 @@
+#include "gui/main_window.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+#include <vector>
+
+#include "core/profiles/profile_database.h"
+#include "gui/about_window.h"
+#include "gui/bin_window.h"
+#include "gui/command_ids.h"
+#include "gui/convert_command.h"
+#include "gui/document_commands.h"
+#include "gui/editor.h"
+#include "gui/icons.h"
+#include "gui/menu_style.h"
+#include "gui/profile_manager_window.h"
+#include "gui/qt_text.h"
+
+namespace trulvex {
+namespace {
+
+constexpr int kMinimumWidth = 520;
+constexpr int kMinimumHeight = 304;
+constexpr int kMinimumEditorHeight = 50;
+constexpr int kDividerMargin = 2;
+constexpr int kSelectorListHeight = 200;
+
+// A path the command line or a drop names: an existing file of at least
+// one byte; anything else is ignored without a message.
+bool IsOpenableFile(const QString& path) {
+  const QFileInfo info(path);
+  return !path.isEmpty() && info.isFile() && info.size() > 0;
+}
+
+// The stored height counts the menu bar. The window's own height holds it
+// already unless the menu bar is the platform's, outside the window.
+int MenuBarOutsideHeight(const QMenuBar* bar) {
+  return bar->isNativeMenuBar() ? bar->sizeHint().height() : 0;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(AppPaths paths, UserDialogs* dialogs)
+    : paths_(std::move(paths)), dialogs_(dialogs) {
+  setObjectName(QStringLiteral("mainWindow"));
+  setWindowTitle(kTitle);
+  settings_ = LoadSettings(paths_.settings);
+  std::vector<ScreenRect> screens;
+  for (const QScreen* screen : QGuiApplication::screens()) {
+    const QRect area = screen->availableGeometry();
+    screens.push_back({area.x(), area.y(), area.width(), area.height()});
+  }
+  CorrectWindowPlacement(screens, &settings_);
+
+  documents_ = std::make_unique<DocumentCommands>(this);
+  convert_ = std::make_unique<ConvertCommand>(this);
+  menu_layer_ = std::make_unique<MenuStyleLayer>();
+  BuildMenus();
+  BuildToolbar();
+  BuildStatusBar();
+  BuildEditors();
+  setMinimumSize(kMinimumWidth, kMinimumHeight);
+  resize(settings_.W, std::max(settings_.H - MenuBarOutsideHeight(menuBar()),
+                               kMinimumHeight));
+  move(settings_.X, settings_.Y);
+  setAcceptDrops(true);
+  connect(qApp, &QApplication::focusChanged, this,
+          [this] { RefreshEditStates(); });
+  RefreshEditStates();
+}
+
+MainWindow::~MainWindow() {
+  // Destroying the children moves the focus: a half-destroyed window must
+  // not refresh its commands.
+  disconnect(qApp, nullptr, this, nullptr);
+  source_ = nullptr;
+}
+
+QAction* MainWindow::AddMenuAction(QMenu* menu, int command,
+                                   const QString& text,
+                                   const QKeySequence& shortcut) {
+  QAction* action = menu->addAction(text);
+  action->setObjectName(QStringLiteral("menu%1").arg(command));
+  if (!shortcut.isEmpty()) {
+    action->setShortcut(shortcut);
+    action->setShortcutContext(Qt::WindowShortcut);
+  }
+  connect(action, &QAction::triggered, this,
+          [this, command] { RunCommand(command); });
+  menu_actions_.insert(command, action);
+  return action;
+}
+
+void MainWindow::BuildMenus() {
+  QMenu* file = menuBar()->addMenu(QStringLiteral("Файл"));
+  AddMenuAction(file, kCommandNew, QStringLiteral("Новый"),
+                QKeySequence(Qt::CTRL | Qt::Key_N));
+  AddMenuAction(file, kCommandOpen, QStringLiteral("Открыть"),
+                QKeySequence(Qt::CTRL | Qt::Key_O));
+  AddMenuAction(file, kCommandSave, QStringLiteral("Сохранить"),
+                QKeySequence(Qt::CTRL | Qt::Key_S));
+  AddMenuAction(file, kCommandSaveAs, QStringLiteral("Сохранить как..."),
+                QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+  file->addSeparator();
+  recent_menu_ = file->addMenu(QStringLiteral("Недавние файлы"));
+  recent_menu_->setObjectName(QStringLiteral("recentMenu"));
+  file->addSeparator();
+  AddMenuAction(file, kCommandQuit, QStringLiteral("Закрыть"));
+
+  QMenu* edit = menuBar()->addMenu(QStringLiteral("Правка"));
+  AddMenuAction(edit, kCommandUndo, QStringLiteral("Отменить"),
+                QKeySequence(Qt::CTRL | Qt::Key_Z));
+  AddMenuAction(edit, kCommandRedo, QStringLiteral("Повторить"),
+                QKeySequence(Qt::CTRL | Qt::Key_Y));
+  edit->addSeparator();
+  AddMenuAction(edit, kCommandCut, QStringLiteral("Вырезать"),
+                QKeySequence(Qt::CTRL | Qt::Key_X));
+  AddMenuAction(edit, kCommandCopy, QStringLiteral("Копировать"),
+                QKeySequence(Qt::CTRL | Qt::Key_C));
+  AddMenuAction(edit, kCommandPaste, QStringLiteral("Вставить"),
+                QKeySequence(Qt::CTRL | Qt::Key_V));
+  edit->addSeparator();
+  AddMenuAction(edit, kCommandSelectAll, QStringLiteral("Выделить всё"),
+                QKeySequence(Qt::CTRL | Qt::Key_A));
+  edit->addSeparator();
+  QMenu* styles = edit->addMenu(QStringLiteral("Стиль меню"));
+  const QString style_names[] = {QStringLiteral("Стандартный"),
+                                 QStringLiteral("Офис ХР"),
+                                 QStringLiteral("Офис 2003")};
+  for (int style = 1; style <= 3; ++style) {
+    QAction* action = AddMenuAction(styles, 50 + style, style_names[style - 1]);
+    action->setCheckable(true);
+    style_actions_.insert(style, action);
+  }
+
+  QMenu* convert = menuBar()->addMenu(QStringLiteral("Преобразование"));
+  AddMenuAction(convert, kCommandConvert, QStringLiteral("Преобразовать..."),
+                QKeySequence(Qt::CTRL | Qt::Key_T));
+  AddMenuAction(convert, kCommandConvertToBin,
+                QStringLiteral("Преобразовать в BIN формат"),
+                QKeySequence(Qt::CTRL | Qt::Key_B));
+  convert->addSeparator();
+  AddMenuAction(convert, kCommandProfiles,
+                QStringLiteral("Управление профилями"));
+
+  QMenu* help = menuBar()->addMenu(QStringLiteral("Справка"));
+  AddMenuAction(help, kCommandAbout, QStringLiteral("О программе"));
+
+  // The editor menu shows the shortcuts but does not own them: the
+  // window's menu bar does.
+  editor_menu_ = new QMenu(this);
+  editor_menu_->setObjectName(QStringLiteral("editorMenu"));
+  struct Item {
+    int command;
+    QString text;
+    QKeySequence keys;
+  };
+  const Item items[] = {
+      {kCommandUndo, QStringLiteral("Отменить"), Qt::CTRL | Qt::Key_Z},
+      {kCommandRedo, QStringLiteral("Повторить"), Qt::CTRL | Qt::Key_Y},
+      {0, {}, {}},
+      {kCommandCut, QStringLiteral("Вырезать"), Qt::CTRL | Qt::Key_X},
+      {kCommandCopy, QStringLiteral("Копировать"), Qt::CTRL | Qt::Key_C},
+      {kCommandPaste, QStringLiteral("Вставить"), Qt::CTRL | Qt::Key_V},
+      {0, {}, {}},
+      {kCommandSelectAll, QStringLiteral("Выделить всё"), Qt::CTRL | Qt::Key_A},
+      {0, {}, {}},
+      {kCommandSaveEditorText, QStringLiteral("Сохранить в файле"), {}},
+  };
+  for (const Item& item : items) {
+    if (item.command == 0) {
+      editor_menu_->addSeparator();
+      continue;
+    }
+    QAction* action = editor_menu_->addAction(item.text);
+    action->setObjectName(QStringLiteral("editorMenu%1").arg(item.command));
+    if (!item.keys.isEmpty()) {
+      action->setShortcut(item.keys);
+      action->setShortcutContext(Qt::WidgetShortcut);
+    }
+    const int command = item.command;
+    connect(action, &QAction::triggered, this, [this, command] {
+      Editor* editor = last_editor_ != nullptr ? last_editor_ : source_;
+      editor->setFocus();
+      RunCommand(command);
+    });
+    editor_menu_actions_.insert(item.command, action);
+  }
+
+  recent_dropdown_ = new QMenu(this);
+  recent_dropdown_->setObjectName(QStringLiteral("recentDropdown"));
+  for (int n = 1; n <= RecentFiles::kCount; ++n) {
+    const int command = kCommandRecentFirst + n - 1;
+    QAction* item = recent_menu_->addAction(QString());
+    item->setObjectName(QStringLiteral("recent%1").arg(n));
+    connect(item, &QAction::triggered, this,
+            [this, command] { RunCommand(command); });
+    recent_menu_items_.append(item);
+    QAction* dropdown_item = recent_dropdown_->addAction(QString());
+    dropdown_item->setObjectName(QStringLiteral("recentDropdown%1").arg(n));
+    connect(dropdown_item, &QAction::triggered, this,
+            [this, command] { RunCommand(command); });
+    recent_dropdown_items_.append(dropdown_item);
+  }
+  RefreshRecentLabels();
+
+  // The recent files drop-down carries a vertical caption in every style.
+  menu_layer_->SetCaptionHook(
+      [this](const QStyleOptionMenuItem&, MenuCaptionRequest* request) {
+        if (request->kind != MenuStyleLayer::kPopup ||
+            request->menu != recent_dropdown_) {
+          return 0;
+        }
+        request->caption = QStringLiteral("Файлы, открытые последними");
+        request->across = 2;
+        request->along = 4;
+        request->font = QFont(QStringLiteral("MS Sans Serif"), 8, QFont::Bold);
+        request->colour = QColor(252, 6, 3);
+        return 1;
+      });
+}
+
+void MainWindow::BuildToolbar() {
+  QToolBar* toolbar = addToolBar(QStringLiteral("Панель инструментов"));
+  toolbar->setObjectName(QStringLiteral("toolbar"));
+  toolbar->setMovable(false);
+  toolbar->setFloatable(false);
+  toolbar->setIconSize(QSize(16, 16));
+  toolbar->toggleViewAction()->setEnabled(false);
+  setContextMenuPolicy(Qt::NoContextMenu);
+
+  const auto add = [&](int command, const QIcon& icon, const QString& tip) {
+    QAction* action = toolbar->addAction(icon, QString());
+    action->setObjectName(QStringLiteral("tool%1").arg(command));
+    action->setToolTip(tip);
+    connect(action, &QAction::triggered, this,
+            [this, command] { RunCommand(command); });
+    toolbar_actions_.insert(command, action);
+    return action;
+  };
+  toolbar->addSeparator();
+  add(kCommandNew, StoredIcon(kImageNew), QStringLiteral("Новый"));
+  // The Open button only drops the recent files down; Ctrl+O and the menu
+  // item open the file dialog.
+  open_button_ = new QToolButton(toolbar);
+  open_button_->setObjectName(QStringLiteral("openButton"));
+  open_button_->setIcon(StoredIcon(kImageOpen));
+  open_button_->setToolTip(QStringLiteral("Открыть"));
+  open_button_->setPopupMode(QToolButton::InstantPopup);
+  open_button_->setMenu(recent_dropdown_);
+  open_button_->setAutoRaise(true);
+  toolbar->addWidget(open_button_);
+  add(kCommandSave, StoredIcon(kImageSave), QStringLiteral("Сохранить"));
+  toolbar->addSeparator();
+  add(kCommandCut, StoredIcon(kImageCut), QStringLiteral("Вырезать"));
+  add(kCommandCopy, StoredIcon(kImageCopy), QStringLiteral("Копировать"));
+  add(kCommandPaste, StoredIcon(kImagePaste), QStringLiteral("Вставить"));
+  toolbar->addSeparator();
+  add(kCommandUndo, StandardUndoIcon(style()), QString());
+  add(kCommandRedo, StandardRedoIcon(style()), QString());
+  toolbar->addSeparator();
+  add(kCommandConvert, StandardPropertiesIcon(style()),
+      QStringLiteral("Преобразовать"));
+
+  auto* label_gap = new QWidget(toolbar);
+  label_gap->setFixedWidth(72);
+  auto* label = new QLabel(QStringLiteral("Профиль"), label_gap);
+  label->setObjectName(QStringLiteral("profileLabel"));
+  label->setGeometry(14, 5, 58, 16);
+  toolbar->addWidget(label_gap);
+  auto* selector_gap = new QWidget(toolbar);
+  selector_gap->setFixedWidth(146);
+  selector_ = new QComboBox(selector_gap);
+  selector_->setObjectName(QStringLiteral("profileSelector"));
+  selector_->setToolTip(QStringLiteral("Выбор профиля"));
+  selector_->setGeometry(0, 2, 140, selector_->sizeHint().height());
+  // However many profiles there are, the list drops down 200 pixels at most.
+  selector_->setMaxVisibleItems(100);
+  selector_->view()->window()->setMaximumHeight(kSelectorListHeight);
+  toolbar->addWidget(selector_gap);
+  connect(selector_, &QComboBox::activated, this, [this] {
+    LoadSelectedProfile();
+    source_->setFocus();
+  });
+
+  add(kCommandProfiles, StoredIcon(kImageProfiles),
+      QStringLiteral("Управление профилями"));
+  toolbar->addSeparator();
+  add(kCommandAbout, StoredIcon(kImageAbout), QStringLiteral("О программе"));
+}
+
+void MainWindow::BuildStatusBar() {
+  QStatusBar* bar = statusBar();
+  auto* field = new QWidget(bar);
+  field->setFixedWidth(30);
+  modified_indicator_ = new QLabel(field);
+  modified_indicator_->setObjectName(QStringLiteral("modifiedIndicator"));
+  modified_indicator_->setPixmap(StoredIcon(kImageModified).pixmap(16, 16));
+  modified_indicator_->setGeometry(5, 3, 16, 16);
+  modified_indicator_->setToolTip(
+      QStringLiteral("Признак того, что текст в редакторе был изменён"));
+  modified_indicator_->hide();
+  bar->addWidget(field);
+  status_path_ = new QLabel(bar);
+  status_path_->setObjectName(QStringLiteral("statusPath"));
+  status_path_->setMinimumWidth(200);
+  bar->addWidget(status_path_, 1);
+  status_encoding_ = new QLabel(QStringLiteral("CP1251"), bar);
+  status_encoding_->setObjectName(QStringLiteral("statusEncoding"));
+  bar->addPermanentWidget(status_encoding_);
+}
+
+void MainWindow::BuildEditors() {
+  divider_ = new QSplitter(Qt::Vertical, this);
+  divider_->setObjectName(QStringLiteral("divider"));
+  divider_->setChildrenCollapsible(false);
+  divider_->setContentsMargins(kDividerMargin, kDividerMargin, kDividerMargin,
+                               kDividerMargin);
+  source_ = new Editor(Editor::Role::kSource, divider_);
+  result_ = new Editor(Editor::Role::kResult, divider_);
+  for (Editor* editor : {source_, result_}) {
+    editor->setMinimumHeight(kMinimumEditorHeight);
+    connect(editor, &Editor::menuRequested, this,
+            [this, editor](const QPoint& at) { ShowEditorMenu(editor, at); });
+    connect(editor, &Editor::stateChanged, this,
+            [this] { RefreshEditStates(); });
+    connect(editor, &Editor::textChanged, this,
+            [this] { RefreshEditStates(); });
+  }
+  connect(source_, &Editor::modifiedChanged, this,
+          [this](bool modified) { modified_indicator_->setVisible(modified); });
+  divider_->addWidget(source_);
+  divider_->addWidget(result_);
+  // The divider stays R pixels from the top: resizing the window only
+  // changes the result editor.
+  divider_->setStretchFactor(0, 0);
+  divider_->setStretchFactor(1, 1);
+  setCentralWidget(divider_);
+  divider_->setSizes({settings_.R, std::max(settings_.H - settings_.R, 100)});
+}
+
+bool MainWindow::Start(const QStringList& arguments) {
+  const EnsureDatabaseResult database = EnsureProfileDatabase(
+      paths_.database, [this](const UserMessage& question) {
+        return dialogs_->Ask(
+                   this, question,
+                   {UserDialogs::Button::kYes, UserDialogs::Button::kNo},
+                   UserDialogs::Button::kYes) == UserDialogs::Button::kYes;
+      });
+  if (database == EnsureDatabaseResult::kCreateFailed) {
+    dialogs_->Show(nullptr, DatabaseCreateFailedMessage());
+    return false;
+  }
+  RefillProfileSelector(settings_.Pos);
+  SetMenuStyle(EffectiveMenuStyle(settings_.StyleMenu));
+  if (!arguments.isEmpty() && IsOpenableFile(arguments.first())) {
+    documents_->OpenFile(arguments.first());
+  }
+  source_->setFocus();
+  return true;
+}
+
+void MainWindow::RefillProfileSelector(int index) {
+  std::vector<std::string> names;
+  FillProfileList(paths_.database, &names);
+  selector_->clear();
+  for (const std::string& name : names) selector_->addItem(FromCp1251(name));
+  selector_->setCurrentIndex(
+      SelectedProfileIndex(index, static_cast<int>(names.size())));
+  LoadSelectedProfile();
+  const bool any = selector_->count() > 0;
+  menu_actions_.value(kCommandConvert)->setEnabled(any);
+  toolbar_actions_.value(kCommandConvert)->setEnabled(any);
+}
+
+void MainWindow::LoadSelectedProfile() {
+  if (selector_->currentIndex() < 0) return;
+  std::string marker = comment_marker_;
+  const LoadProfileResult result = LoadProfile(
+      paths_.database, ToCp1251(selector_->currentText()), &working_, &marker);
+  if (result == LoadProfileResult::kNotFound) {
+    dialogs_->Show(this,
+                   ProfileNotFoundMessage(ToCp1251(selector_->currentText())));
+  }
+  SetCommentMarker(std::move(marker));
+}
+
+void MainWindow::SetCommentMarker(std::string marker) {
+  comment_marker_ = std::move(marker);
+  result_->SetCommentMarker(comment_marker_);
+}
+
+void MainWindow::SetDocument(const QString& path, TextEncoding encoding,
+                             bool bom) {
+  document_path_ = path;
+  document_encoding_ = encoding;
+  document_bom_ = bom;
+  status_encoding_->setText(encoding == TextEncoding::kUtf8
+                                ? QStringLiteral("UTF-8")
+                                : QStringLiteral("CP1251"));
+}
+
+void MainWindow::ShowStatusPath(const QString& path) {
+  status_path_->setText(path);
+}
+
+bool MainWindow::ConfirmDiscard() {
+  if (!source_->IsModified()) return true;
+  const UserMessage question{
+      UserMessage::Icon::kWarning, ToUtf8(kTitle),
+      "Текст в файле был модифицирован.\nСохранить его?"};
+  switch (dialogs_->Ask(this, question,
+                        {UserDialogs::Button::kYes, UserDialogs::Button::kNo,
+                         UserDialogs::Button::kCancel},
+                        UserDialogs::Button::kYes)) {
+    case UserDialogs::Button::kYes:
+      // An unfinished save keeps the text: the command stops.
+      return documents_->Save();
+    case UserDialogs::Button::kNo:
+      return true;
+    default:
+      return false;
+  }
+}
+
+void MainWindow::RecordRecentFile(const QString& path) {
+  if (settings_.recent_files.Record(ToUtf8(path))) RefreshRecentLabels();
+}
+
+void MainWindow::RefreshRecentLabels() {
+  for (int n = 1; n <= RecentFiles::kCount; ++n) {
+    const QString label = FromUtf8(settings_.recent_files.Label(n));
+    recent_menu_items_[n - 1]->setText(label);
+    recent_dropdown_items_[n - 1]->setText(label);
+  }
+}
+
+Editor* MainWindow::FocusedEditor() const {
+  QWidget* focus = QApplication::focusWidget();
+  if (focus == source_) return source_;
+  if (focus == result_) return result_;
+  return nullptr;
+}
+
+void MainWindow::RefreshEditStates() {
+  if (source_ == nullptr) return;
+  Editor* editor = FocusedEditor();
+  if (editor != nullptr) last_editor_ = editor;
+  const bool in_editor = editor != nullptr;
+  const bool source = editor == source_;
+  for (int command = kCommandUndo; command <= kCommandSelectAll; ++command) {
+    menu_actions_.value(command)->setEnabled(in_editor);
+  }
+  for (int command : {kCommandCut, kCommandCopy, kCommandPaste}) {
+    toolbar_actions_.value(command)->setEnabled(in_editor);
+  }
+  const bool can_undo = source && source_->CanUndo();
+  const bool can_redo = source && source_->CanRedo();
+  for (const auto* actions :
+       {&menu_actions_, &toolbar_actions_, &editor_menu_actions_}) {
+    actions->value(kCommandUndo)->setEnabled(can_undo);
+    actions->value(kCommandRedo)->setEnabled(can_redo);
+  }
+}
+
+void MainWindow::ShowEditorMenu(Editor* editor, const QPoint& position) {
+  editor->setFocus();
+  last_editor_ = editor;
+  RefreshEditStates();
+  // The editor that was clicked decides Undo and Redo, whatever the focus
+  // is while the menu is open.
+  const bool source = editor == source_;
+  editor_menu_actions_.value(kCommandUndo)
+      ->setEnabled(source && source_->CanUndo());
+  editor_menu_actions_.value(kCommandRedo)
+      ->setEnabled(source && source_->CanRedo());
+  editor_menu_->popup(position);
+}
+
+void MainWindow::EditCommand(int command) {
+  Editor* editor = FocusedEditor();
+  if (editor == nullptr) return;
+  switch (command) {
+    case kCommandUndo:
+      if (editor == source_ && source_->CanUndo()) source_->Undo();
+      return;
+    case kCommandRedo:
+      if (editor == source_ && source_->CanRedo()) source_->Redo();
+      return;
+    case kCommandCut:
+      editor->Cut();
+      break;
+    case kCommandCopy:
+      editor->Copy();
+      break;
+    case kCommandPaste:
+      editor->Paste();
+      break;
+    case kCommandSelectAll:
+      editor->SelectAll();
+      break;
+    case kCommandSaveEditorText:
+      documents_->SaveEditorText(editor);
+      break;
+  }
+  editor->setFocus();
+}
+
+void MainWindow::SetMenuStyle(int style) {
+  for (auto it = style_actions_.begin(); it != style_actions_.end(); ++it) {
+    it.value()->setChecked(it.key() == style);
+  }
+  MenuStyleLayer& layer = *menu_layer_;
+  if (style != 2 && style != 3) {
+    // The standard style: the platform draws the window's menus; the
+    // drop-down keeps the last owner-drawn scheme and its caption.
+    layer.RegisterMenu(menuBar(), false, MenuStyleLayer::kMenuBar);
+    layer.RegisterMenu(editor_menu_, false, MenuStyleLayer::kPopup);
+    layer.RegisterMenu(recent_dropdown_, true, MenuStyleLayer::kPopup);
+    menuBar()->update();
+    return;
+  }
+  layer.RegisterMenu(menuBar(), true, MenuStyleLayer::kMenuBar);
+  layer.RegisterMenu(editor_menu_, true, MenuStyleLayer::kPopup);
+  layer.RegisterMenu(recent_dropdown_, true, MenuStyleLayer::kPopup);
+  layer.ApplyColourScheme(style == 2 ? ColourScheme::kOfficeXp
+                                     : ColourScheme::kOffice2003);
+  MenuStyle record = layer.style_record();
+  SetProgramShortcutColours(&record);
+  layer.SetStyleRecord(record);
+
+  struct Picture {
+    QAction* item;
+    int image;
+  };
+  const auto bar = [this](int command) { return menu_actions_.value(command); };
+  const auto context = [this](int command) {
+    return editor_menu_actions_.value(command);
+  };
+  const Picture pictures[] = {
+      {bar(kCommandNew), kImageNew},
+      {bar(kCommandOpen), kImageOpen},
+      {bar(kCommandSave), kImageSave},
+      {bar(kCommandCut), kImageCut},
+      {bar(kCommandUndo), kImageUndo},
+      {bar(kCommandRedo), kImageRedo},
+      {bar(kCommandCopy), kImageCopy},
+      {bar(kCommandPaste), kImagePaste},
+      {bar(kCommandProfiles), kImageProfiles},
+      {bar(kCommandAbout), kImageAbout},
+      {context(kCommandUndo), kImageUndo},
+      {context(kCommandRedo), kImageRedo},
+      {context(kCommandCut), kImageCut},
+      {context(kCommandCopy), kImageCopy},
+      {context(kCommandPaste), kImagePaste},
+      {context(kCommandSaveEditorText), kImageSave},
+  };
+  for (const Picture& picture : pictures) {
+    MenuStyleLayer::AttachIcon(picture.item, StoredIcon(picture.image));
+  }
+  menuBar()->update();
+}
+
+void MainWindow::RunCommand(int command) {
+  if (command >= kCommandUndo && command <= kCommandSaveEditorText) {
+    EditCommand(command);
+    RefreshEditStates();
+    return;
+  }
+  if (command >= kCommandRecentFirst && command <= kCommandRecentLast) {
+    documents_->OpenRecent(command - kCommandRecentFirst + 1);
+    source_->setFocus();
+    return;
+  }
+  if (command >= kCommandMenuStyleFirst && command <= kCommandMenuStyleLast) {
+    settings_.StyleMenu = command - 50;
+    SetMenuStyle(settings_.StyleMenu);
+    source_->setFocus();
+    return;
+  }
+  switch (command) {
+    case kCommandOpen:
+      documents_->Open();
+      break;
+    case kCommandSaveAs:
+      documents_->SaveAs();
+      break;
+    case kCommandNew:
+      documents_->New();
+      break;
+    case kCommandSave:
+      documents_->Save();
+      break;
+    case kCommandQuit:
+      close();
+      return;
+    case kCommandConvert:
+      convert_->Run();
+      break;
+    case kCommandProfiles:
+      OpenProfileManager(this);
+      break;
+    case kCommandConvertToBin:
+      OpenBinWindow(this);
+      return;  // the BIN window keeps the focus
+    case kCommandAbout:
+      OpenAboutWindow(this);
+      return;  // the About window keeps the focus
+    default:
+      break;
+  }
+  source_->setFocus();
+}
+
+void MainWindow::SaveWindowPlacement() {
+  const QRect frame = frameGeometry();
+  const QRect inner = geometry();
+  settings_.X = frame.x();
+  settings_.Y = frame.y();
+  settings_.W = inner.width();
+  settings_.H = inner.height() + MenuBarOutsideHeight(menuBar());
+  const QList<int> sizes = divider_->sizes();
+  if (!sizes.isEmpty()) settings_.R = sizes.first();
+  settings_.Pos = selector_->currentIndex();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  // A long conversion takes events; the window stays until it ends.
+  if (convert_->running() || !ConfirmDiscard()) {
+    event->ignore();
+    return;
+  }
+  SaveWindowPlacement();
+  SaveSettings(paths_.settings, settings_);
+  event->accept();
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  if (urls.isEmpty()) return;
+  const QString path = urls.first().toLocalFile();
+  event->acceptProposedAction();
+  // The first dropped file only; the text is kept unless the user agrees.
+  if (!IsOpenableFile(path) || !ConfirmDiscard()) return;
+  documents_->OpenFile(path);
+  source_->setFocus();
+}
+
+}  // namespace trulvex

@@ -1,0 +1,173 @@
+#ifndef TRULVEX_GUI_MAIN_WINDOW_H_
+#define TRULVEX_GUI_MAIN_WINDOW_H_
+
+#include <QMainWindow>
+#include <QMap>
+#include <QPointer>
+#include <QString>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "core/base/cp1251.h"
+#include "core/engine/profile_record.h"
+#include "core/shell/settings.h"
+#include "gui/user_dialogs.h"
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QSplitter;
+class QToolButton;
+
+namespace trulvex {
+
+class ConvertCommand;
+class DocumentCommands;
+class Editor;
+class MenuStyleLayer;
+
+// Where the program keeps its two files.
+struct AppPaths {
+  std::filesystem::path settings;
+  std::filesystem::path database;
+};
+
+// The program's one main window: menus, toolbar with the profile selector,
+// the source editor above the result editor, and the status bar. It owns
+// the program-wide state: settings, working record, current document.
+class MainWindow : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  static inline const QString kTitle =
+      QStringLiteral("Trulvex For HD44780  v1.2");
+
+  MainWindow(AppPaths paths, UserDialogs* dialogs);
+  ~MainWindow() override;
+
+  // Start-up after the window is built: the profile database, the profile
+  // selector, placement, the menu style mark and the command-line file.
+  // False when the program must end (the database could not be created).
+  bool Start(const QStringList& arguments);
+
+  // Carries out a command of the menus, shortcuts and toolbar.
+  void RunCommand(int command);
+
+  Editor* source_editor() const { return source_; }
+  Editor* result_editor() const { return result_; }
+  QComboBox* profile_selector() const { return selector_; }
+  QSplitter* divider() const { return divider_; }
+  QMenu* editor_menu() const { return editor_menu_; }
+  QMenu* recent_menu() const { return recent_menu_; }
+  QMenu* recent_dropdown() const { return recent_dropdown_; }
+  MenuStyleLayer* menu_layer() const { return menu_layer_.get(); }
+  QToolButton* open_button() const { return open_button_; }
+  QLabel* modified_indicator() const { return modified_indicator_; }
+  QLabel* status_path() const { return status_path_; }
+  QLabel* status_encoding() const { return status_encoding_; }
+  QAction* menu_action(int command) const {
+    return menu_actions_.value(command);
+  }
+  QAction* toolbar_action(int command) const {
+    return toolbar_actions_.value(command);
+  }
+  QAction* editor_menu_action(int command) const {
+    return editor_menu_actions_.value(command);
+  }
+
+  UserDialogs* dialogs() const { return dialogs_; }
+  const AppPaths& paths() const { return paths_; }
+  Settings& settings() { return settings_; }
+  ProfileRecord& working_record() { return working_; }
+  const std::string& comment_marker() const { return comment_marker_; }
+  void SetCommentMarker(std::string marker);
+
+  // The source text's file: its path (empty for a new text) and how its
+  // bytes are encoded.
+  const QString& document_path() const { return document_path_; }
+  void SetDocument(const QString& path, TextEncoding encoding, bool bom);
+  TextEncoding document_encoding() const { return document_encoding_; }
+  bool document_bom() const { return document_bom_; }
+  void ShowStatusPath(const QString& path);
+
+  // The save question before the source text is discarded. False when the
+  // command that asks must stop: Cancel, or Yes and the save did not
+  // complete.
+  bool ConfirmDiscard();
+
+  // Records a path in the recent files list and relabels both menus.
+  void RecordRecentFile(const QString& path);
+
+  // Refills the profile selector from the database and loads the selected
+  // profile; the Convert command is enabled exactly when there is one.
+  void RefillProfileSelector(int index);
+  // Loads the selector's current profile into the working record.
+  void LoadSelectedProfile();
+
+  DocumentCommands* documents() const { return documents_.get(); }
+  // The one BIN conversion window, while it is open.
+  QPointer<QWidget>& bin_window() { return bin_window_; }
+  ConvertCommand* convert_command() const { return convert_.get(); }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  void BuildMenus();
+  void BuildToolbar();
+  void BuildStatusBar();
+  void BuildEditors();
+  QAction* AddMenuAction(QMenu* menu, int command, const QString& text,
+                         const QKeySequence& shortcut = {});
+  void RefreshEditStates();
+  void RefreshRecentLabels();
+  void ShowEditorMenu(Editor* editor, const QPoint& position);
+  void EditCommand(int command);
+  // Moves the check mark to the style and draws the menus in it.
+  void SetMenuStyle(int style);
+  Editor* FocusedEditor() const;
+  void SaveWindowPlacement();
+
+  AppPaths paths_;
+  UserDialogs* dialogs_;
+  Settings settings_;
+  ProfileRecord working_;
+  std::string comment_marker_;
+  QString document_path_;
+  TextEncoding document_encoding_ = TextEncoding::kCp1251;
+  bool document_bom_ = false;
+
+  Editor* source_ = nullptr;
+  Editor* result_ = nullptr;
+  QSplitter* divider_ = nullptr;
+  QComboBox* selector_ = nullptr;
+  QMenu* editor_menu_ = nullptr;
+  QMenu* recent_menu_ = nullptr;
+  QMenu* recent_dropdown_ = nullptr;
+  QToolButton* open_button_ = nullptr;
+  QLabel* modified_indicator_ = nullptr;
+  QLabel* status_path_ = nullptr;
+  QLabel* status_encoding_ = nullptr;
+  QMap<int, QAction*> menu_actions_;
+  QMap<int, QAction*> toolbar_actions_;
+  QMap<int, QAction*> editor_menu_actions_;
+  QMap<int, QAction*> style_actions_;
+  QList<QAction*> recent_menu_items_;
+  QList<QAction*> recent_dropdown_items_;
+  Editor* last_editor_ = nullptr;
+
+  QPointer<QWidget> bin_window_;
+  std::unique_ptr<DocumentCommands> documents_;
+  std::unique_ptr<ConvertCommand> convert_;
+  // Declared last: it gives the menus back to the platform's drawing
+  // before anything else goes.
+  std::unique_ptr<MenuStyleLayer> menu_layer_;
+};
+
+}  // namespace trulvex
+
+#endif  // TRULVEX_GUI_MAIN_WINDOW_H_

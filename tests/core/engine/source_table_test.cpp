@@ -1,0 +1,103 @@
+#include "core/engine/source_table.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "core/engine/char_map.h"
+#include "core/engine/profile_record.h"
+
+namespace trulvex {
+namespace {
+
+// The layout rules applied one character at a time, as a reference.
+std::string Expected(std::string_view piece, const ProfileRecord& p) {
+  const bool comment = !p.Comment.empty();
+  std::string out = comment && p.CommentState == 1
+                        ? p.Comment + std::string(piece) + "\r\n"
+                        : "";
+  out += std::string(std::max(p.Ost1, 0), ' ') + p.Directive +
+         std::string(std::max(p.Ost2, 0), ' ') + p.StartDataBlok;
+  int count = 0;
+  for (std::size_t k = 0; k < piece.size(); ++k) {
+    const auto code = CharToLcdCode(static_cast<std::uint8_t>(piece[k]));
+    if (code == 0) continue;
+    out += p.StartData + FormatLcdNumber(code, p.SI) + p.EndData;
+    if (k + 1 < piece.size()) out += p.RazdelitelData;
+    ++count;
+  }
+  out += p.EndDataBlok;
+  if (comment && p.CountByteToComment == 1) {
+    out += " " + p.Comment + std::to_string(count);
+  }
+  return out + "\r\n";
+}
+
+// Items of up to 16 or 32 bytes and longer ones are copied differently.
+std::vector<ProfileRecord> Profiles() {
+  std::vector<ProfileRecord> p(6, DefaultProfileRecords()[0]);
+  p[1].Comment.clear();  // no comment line, no byte count
+  p[1].CountByteToComment = 1;
+  p[1].Directive.clear();  // nothing precedes the first number
+  p[1].Ost1 = p[1].Ost2 = 0;
+  p[2].Ost1 = -1;
+  p[2].Ost2 = std::numeric_limits<std::int32_t>::min();
+  p[2].SI = 3;  // no number text
+  p[2].RazdelitelData = std::string(33, ',');
+  p[3].StartData = std::string(28, '#');
+  p[4].StartData = std::string(29, '#');
+  p[5].SI = 0;
+  p[5].StartData = p[5].Comment = p[5].Directive = std::string(40, 'b');
+  p[5].EndDataBlok = std::string(33, ')');
+  p[5].CountByteToComment = 1;
+  return p;
+}
+
+TEST(SourceTableTest, FormatLcdNumber) {
+  EXPECT_EQ(FormatLcdNumber(0x01, 0), "00000001");
+  EXPECT_EQ(FormatLcdNumber(0x05, 1), "5");
+  EXPECT_EQ(FormatLcdNumber(0x0A, 2), "0A");
+  EXPECT_EQ(FormatLcdNumber(0x41, -1), "");
+}
+
+TEST(SourceTableTest, FormatLinePieceFollowsTheLayoutRules) {
+  const std::vector<ProfileRecord> profiles = Profiles();
+  const struct {
+    int profile;
+    std::string piece, expected;
+  } anchors[] = {
+      {0, "{}~", "; {}~\r\n    Dt    \r\n"},
+      {0, "AB{", "; AB{\r\n    Dt    0x41, 0x42, \r\n"},  // separator stays
+      {0, "A~B", "; A~B\r\n    Dt    0x41, 0x42\r\n"},
+      {1, "AB", "0x41, 0x42\r\n"},
+      {1, "{A", "0x41\r\n"},
+      {2, "AB", "; AB\r\nDt0x" + std::string(33, ',') + "0x\r\n"},
+  };
+  for (const auto& c : anchors) {
+    EXPECT_EQ(Expected(c.piece, profiles[c.profile]), c.expected) << c.piece;
+  }
+  std::vector<std::string> pieces = {"AB", "{}~", "AB{", "A~B", "{A", ""};
+  for (int c = 255; c >= 0; --c) pieces.back() += static_cast<char>(c);
+  std::string words;
+  for (int i = 0; i < 9000; ++i) words += "AB{ Zz~"[i % 7];
+  // Long pieces are written in blocks of 4096 characters.
+  for (const std::size_t length : {4096, 4097, 8192, 8193}) {
+    pieces.push_back(words.substr(0, length));
+    pieces.push_back(words.substr(1, length));
+  }
+  for (std::size_t i = 0; i < profiles.size(); ++i) {
+    for (const std::string& piece : pieces) {
+      std::string out;
+      FormatLinePiece(piece, profiles[i], &out);
+      EXPECT_EQ(out, Expected(piece, profiles[i]))
+          << "profile " << i << ", piece of " << piece.size();
+    }
+  }
+}
+
+}  // namespace
+}  // namespace trulvex
