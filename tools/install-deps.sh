@@ -8,6 +8,7 @@ packages=(
   clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libqscintilla2-qt6-dev qt6-translations-l10n
+  libpng-dev
   fonts-dejavu-core
   xxd time
 )

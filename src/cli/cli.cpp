@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "cli/cli_options.h"
+#include "cli/preview_command.h"
 #include "cli/text_io.h"
 #include "core/base/atomic_file.h"
 #include "core/base/cp1251.h"
@@ -198,7 +199,10 @@ bool ReadText(const CliOptions& options, const Streams& streams,
   return true;
 }
 
-int RunTable(const CliOptions& options, const Streams& streams) {
+// The profile named by -p (the first one without it), changed by --set;
+// returns kExitOk or the status to end with.
+int ChooseProfile(const CliOptions& options, const Streams& streams,
+                  ProfileRecord* profile) {
   ProfileSource source;
   if (!OpenProfiles(options, streams, &source)) return kExitFileError;
   std::optional<std::string> name;
@@ -213,11 +217,19 @@ int RunTable(const CliOptions& options, const Streams& streams) {
                                    source.path.string()));
     return kExitRefused;
   }
-  ProfileRecord profile;
-  if (!LoadFromSource(source, *name, streams, &profile)) return kExitFileError;
+  if (!LoadFromSource(source, *name, streams, profile)) return kExitFileError;
   for (const auto& [key, value] : options.overrides) {
-    const std::string error = ApplyOverride(key, value, &profile);
+    const std::string error = ApplyOverride(key, value, profile);
     if (!error.empty()) return UsageError(streams, error);
+  }
+  return kExitOk;
+}
+
+int RunTable(const CliOptions& options, const Streams& streams) {
+  ProfileRecord profile;
+  if (const int status = ChooseProfile(options, streams, &profile);
+      status != kExitOk) {
+    return status;
   }
 
   DecodedText text;
@@ -270,6 +282,23 @@ int RunTable(const CliOptions& options, const Streams& streams) {
     return kExitFileError;
   }
   return kExitOk;
+}
+
+int RunPreview(const CliOptions& options, const Streams& streams) {
+  ProfileRecord profile;
+  if (const int status = ChooseProfile(options, streams, &profile);
+      status != kExitOk) {
+    return status;
+  }
+  // Characters outside the code page are reported as marks, one by one.
+  std::string bytes;
+  if (!ReadInput(options.input, streams.in, &bytes)) {
+    Print(streams.err, FileMessage("Не удалось открыть файл ", options.input));
+    return kExitFileError;
+  }
+  const DecodedText text =
+      DecodeInput(std::move(bytes), options.input_encoding);
+  return WritePreview(options, streams, profile, text.cp1251);
 }
 
 int RunBin(const CliOptions& options, const Streams& streams) {
@@ -537,6 +566,8 @@ int RunCli(const std::vector<std::string>& args, const Streams& streams) {
       return RunTable(options, streams);
     case Command::kBin:
       return RunBin(options, streams);
+    case Command::kPreview:
+      return RunPreview(options, streams);
     case Command::kProfiles:
       return RunProfiles(options, streams);
   }

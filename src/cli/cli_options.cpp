@@ -142,6 +142,72 @@ bool ParseTableOption(const std::string& name, ArgumentReader* reader,
   return true;
 }
 
+// Strict reading of a small positive number.
+std::optional<int> ParseCount(std::string_view value, int max) {
+  if (!AllDigits(value) || value.size() > 3) return std::nullopt;
+  const int number = std::stoi(std::string(value));
+  if (number < 1 || number > max) return std::nullopt;
+  return number;
+}
+
+std::string SizeList() {
+  std::string list;
+  for (const DisplaySize size : kDisplaySizes) {
+    list += (list.empty() ? "" : ", ") + DisplaySizeName(size);
+  }
+  return list;
+}
+
+bool ParsePreviewOption(const std::string& name, ArgumentReader* reader,
+                        std::optional<std::string>* attached,
+                        CliOptions* options, std::string* error) {
+  if (name != "--size" && name != "--format" && name != "--scale" &&
+      name != "--theme") {
+    // The profile is chosen and changed as for a table.
+    if (name == "--output-encoding") {
+      *error = "Неизвестный параметр " + name + ".";
+      return false;
+    }
+    return ParseTableOption(name, reader, attached, options, error);
+  }
+  std::string value;
+  if (!reader->Value(name, attached, &value, error)) return false;
+  if (name == "--size") {
+    const auto size = ParseDisplaySize(value);
+    if (!size) {
+      *error = "Неизвестный размер индикатора \"" + value + "\": допустимы " +
+               SizeList() + ".";
+      return false;
+    }
+    options->display_size = *size;
+  } else if (name == "--format") {
+    if (value != "text" && value != "png") {
+      *error = "Неизвестный формат \"" + value + "\": допустимы text, png.";
+      return false;
+    }
+    options->preview_format =
+        value == "png" ? PreviewFormat::kPng : PreviewFormat::kText;
+  } else if (name == "--scale") {
+    const auto scale = ParseCount(value, kMaxDisplayScale);
+    if (!scale) {
+      *error = "Масштаб --scale должен быть числом от 1 до " +
+               std::to_string(kMaxDisplayScale) + ", получено \"" + value +
+               "\".";
+      return false;
+    }
+    options->scale = *scale;
+  } else {
+    const auto theme = ParseDisplayTheme(value);
+    if (!theme) {
+      *error =
+          "Неизвестная тема \"" + value + "\": допустимы green, blue, white.";
+      return false;
+    }
+    options->theme = *theme;
+  }
+  return true;
+}
+
 bool ParseBinOption(const std::string& name, ArgumentReader* reader,
                     std::optional<std::string>* attached, CliOptions* options,
                     std::string* error) {
@@ -301,9 +367,11 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
     options.command = Command::kTable;
   } else if (args[0] == "bin") {
     options.command = Command::kBin;
+  } else if (args[0] == "preview") {
+    options.command = Command::kPreview;
   } else {
     result.error = "Неизвестная команда \"" + args[0] +
-                   "\". Команды: table, bin, profiles, help.";
+                   "\". Команды: table, bin, preview, profiles, help.";
     return result;
   }
 
@@ -337,11 +405,21 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
       return result;
     }
     if (handled) continue;
-    const bool parsed =
-        options.command == Command::kTable
-            ? ParseTableOption(name, &reader, &attached, &options,
-                               &result.error)
-            : ParseBinOption(name, &reader, &attached, &options, &result.error);
+    bool parsed = false;
+    switch (options.command) {
+      case Command::kTable:
+        parsed =
+            ParseTableOption(name, &reader, &attached, &options, &result.error);
+        break;
+      case Command::kPreview:
+        parsed = ParsePreviewOption(name, &reader, &attached, &options,
+                                    &result.error);
+        break;
+      default:
+        parsed =
+            ParseBinOption(name, &reader, &attached, &options, &result.error);
+        break;
+    }
     if (!parsed) return result;
   }
 
@@ -368,6 +446,10 @@ const char* HelpText() {
   trulvex-cli bin -o ФАЙЛ [--existing] [--at АДРЕС] [--replace]
                   [--past-end append|cancel] [--delete-undisplayable]
                   [--delete-spaces[=N]] [-e auto|cp1251|utf-8] [ФАЙЛ|-]
+  trulvex-cli preview [-p ИМЯ] [--profiles БАЗА] [--set КЛЮЧ=ЗНАЧЕНИЕ]...
+                      [--size СxР] [--format text|png] [--scale N]
+                      [--theme green|blue|white] [-e auto|cp1251|utf-8]
+                      [-o ФАЙЛ|-] [ФАЙЛ|-]
   trulvex-cli profiles list [--profiles БАЗА]
   trulvex-cli profiles show ИМЯ [--profiles БАЗА]
   trulvex-cli profiles export ФАЙЛ ИМЯ... [--profiles БАЗА]
@@ -398,6 +480,23 @@ bin    Коды символов в виде байтов двоичного ф�
        --delete-undisplayable  удалять неотображаемые символы
        --delete-spaces[=N]     оставлять не больше N пробелов подряд (1–100, 2)
 
+preview  Текст на индикаторе так, как его покажет знакогенератор с
+       кириллицей: строки текста занимают строки индикатора по порядку,
+       каждая страница — столько строк, сколько их у индикатора. Знаки
+       очищаются и переводятся в коды, как в таблице по профилю (-p, --set).
+       --size СxР       размер индикатора: 8x1, 8x2, 16x1, 16x2 (по
+                        умолчанию), 16x4, 20x2, 20x4, 24x2, 40x2, 40x4
+       --format text    каждая строка индикатора — 8 строк точек: # горит,
+                        . не горит; страницы разделены строкой --
+       --format png     картинка индикатора; обрезанные и неотображаемые
+                        знаки обведены красным. По умолчанию png, если -o
+                        называет файл .png, иначе text
+       --scale N        точек картинки на точку индикатора (1–32, 4)
+       --theme ТЕМА     green (по умолчанию), blue или white
+       -o ФАЙЛ          записать в файл (по умолчанию — на экран)
+       Каждый обрезанный или неотображаемый знак — строка в стандартном
+       потоке ошибок после своей страницы; тогда код возврата 1.
+
 profiles  Профили из базы профилей (вывод в UTF-8).
        list             имена профилей по порядку, по одному в строке
        show ИМЯ         17 полей профиля; тексты — в двойных кавычках
@@ -410,8 +509,9 @@ profiles  Профили из базы профилей (вывод в UTF-8).
                         создаётся с тремя встроенными профилями.
 
 Текст читается из ФАЙЛА или со стандартного ввода, если ФАЙЛ не указан или "-".
-Коды возврата: 0 — успех, 1 — команда отклонена, 2 — ошибка в параметрах,
-3 — ошибка файла.
+Коды возврата: 0 — успех, 1 — команда отклонена (preview: текст не
+поместился или не весь отображается), 2 — ошибка в параметрах, 3 — ошибка
+файла.
 )";
 }
 

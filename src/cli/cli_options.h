@@ -8,12 +8,16 @@
 
 #include "core/base/cp1251.h"
 #include "core/engine/bin_conversion.h"
+#include "core/engine/display_page.h"
+#include "core/engine/display_picture.h"
 
 namespace trulvex::cli {
 
 enum class InputEncoding { kAuto, kCp1251, kUtf8 };
 
-enum class Command { kHelp, kVersion, kTable, kBin, kProfiles };
+enum class Command { kHelp, kVersion, kTable, kBin, kProfiles, kPreview };
+
+enum class PreviewFormat { kText, kPng };
 
 enum class ProfilesAction { kList, kShow, kExport, kImport };
 
@@ -35,6 +39,13 @@ struct CliOptions {
   // bin
   BinOptions bin;
   bool append_past_end = false;
+
+  // preview
+  DisplaySize display_size = kDefaultDisplaySize;
+  // Unset: PNG when -o names a .png file, text otherwise.
+  std::optional<PreviewFormat> preview_format;
+  int scale = 4;
+  DisplayTheme theme = DisplayTheme::kGreen;
 
   // profiles
   ProfilesAction profiles_action = ProfilesAction::kList;
