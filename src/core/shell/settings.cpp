@@ -47,6 +47,29 @@ constexpr std::int32_t kMaxStartAddress = 99999999;
 
 std::string RecentFileKey(int n) { return "File" + std::to_string(n); }
 
+// The preview pane's group comes after the groups every version knows.
+constexpr char kPreviewGroup[] = "Preview";
+
+PreviewSettings ReadPreview(PreferenceFile* file) {
+  PreviewSettings preview;
+  file->SelectGroup(kPreviewGroup);
+  preview.visible = file->ReadInteger("Visible", 0) == 1;
+  preview.size =
+      ParseDisplaySize(file->ReadText("Size", "")).value_or(preview.size);
+  preview.theme =
+      ParseDisplayTheme(file->ReadText("Theme", "")).value_or(preview.theme);
+  preview.height = file->ReadInteger("Height", 0);
+  return preview;
+}
+
+void WritePreview(const PreviewSettings& preview, PreferenceFile* file) {
+  file->SelectGroup(kPreviewGroup);
+  file->WriteInteger("Visible", preview.visible ? 1 : 0);
+  file->WriteText("Size", DisplaySizeName(preview.size));
+  file->WriteText("Theme", DisplayThemeName(preview.theme));
+  file->WriteInteger("Height", preview.height);
+}
+
 bool IsFlag(std::int32_t value) { return value == 0 || value == 1; }
 
 }  // namespace
@@ -72,6 +95,7 @@ Settings LoadSettings(const fs::path& path) {
           Cp1251ToUtf8(file.ReadText(RecentFileKey(n), ""));
     }
     settings.recent_files = RecentFiles(std::move(entries));
+    settings.preview = ReadPreview(&file);
     file.Close();
     return settings;
   }
@@ -106,6 +130,7 @@ bool SaveSettings(const fs::path& path, const Settings& settings) {
     file.WriteText(RecentFileKey(n),
                    IsStorableRecentPath(entry) ? Utf8ToCp1251(entry) : "");
   }
+  WritePreview(settings.preview, &file);
   return file.Close();
 }
 

@@ -6,6 +6,8 @@
 #include <span>
 
 #include "core/engine/bin_conversion.h"
+#include "core/engine/display_page.h"
+#include "core/engine/display_picture.h"
 #include "core/shell/recent_files.h"
 
 namespace trulvex {
@@ -21,6 +23,16 @@ struct BinSettings {
   std::int32_t AddFile = 0;
   std::int32_t AsAddFile = 0;
   std::int32_t StartAddress = 0;
+};
+
+// The main window's display preview pane, kept in a group of its own.
+// Values that name no size or theme read as the defaults.
+struct PreviewSettings {
+  bool visible = false;
+  DisplaySize size = kDefaultDisplaySize;
+  DisplayTheme theme = DisplayTheme::kGreen;
+  // The pane's height in pixels; 0 or less lets it take its natural one.
+  std::int32_t height = 0;
 };
 
 // What the program remembers from one run to the next. The main window owns
@@ -40,6 +52,7 @@ struct Settings {
   std::int32_t Pos = 0;
   BinSettings bin;
   RecentFiles recent_files;
+  PreviewSettings preview;
 };
 
 // Reads the settings file; missing groups and keys give their defaults and

@@ -35,12 +35,15 @@ TEST(SettingsTest, LoadReadsStoredValuesAndDefaultsTheRest) {
   const std::string stored =
       "X = 1\r\n[Profile]\r\nW = 1\r\n[window]\r\nx = abc\r\nH =\r\n"
       "StyleMenu = 0\r\n[BIN]\r\nCountSpace = 150\r\nStartAddress = -5\r\n"
-      "[RecentFiles]\r\nFile2 =  /a b \t\r\n";
+      "[RecentFiles]\r\nFile2 =  /a b \t\r\n"
+      "[Preview]\r\nVisible = 1\r\nSize = 40x4\r\nTheme = pink\r\n";
   WriteFile(dir / "p.ini", stored);
   Settings want;
   std::tie(want.X, want.H, want.StyleMenu, want.bin.CountSpace,
            want.bin.StartAddress) = std::tuple(0, 0, 0, 150, -5);
   want.recent_files = RecentFiles({"", "/a b"});
+  want.preview.visible = true;
+  want.preview.size = {40, 4};  // the theme it does not know stays green
   EXPECT_EQ(Saved(LoadSettings(dir / "p.ini")), Saved(want));
   EXPECT_EQ(ReadFile(dir / "p.ini"), stored);
   // Only a path with nothing behind it, not a dangling link, is created.
@@ -117,6 +120,7 @@ TEST(SettingsTest, SaveWritesEveryKeyInPlaceAndKeepsTheRest) {
   s.bin = {1, 0, 100, 1, 1, 0, 12345678};
   s.recent_files = RecentFiles({"/home/юзер/Документы/привет.txt",
                                 "C:\\Temp\\a b.txt", "", "/tmp/x.txt"});
+  s.preview = {true, {20, 4}, DisplayTheme::kBlue, 180};
   const std::string golden = ReadFile(TestData("settings_saved.golden"));
   EXPECT_EQ(Saved(s), golden);
 
