@@ -10,7 +10,8 @@ CMAKE_FLAGS ?=
 SANITIZE_BUILD ?= build-sanitize
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS := preference_file profile table code_mapping cp1251 cli_options
+FUZZ_TARGETS := preference_file profile table code_mapping cp1251 cli_options \
+  display_page
 SANITIZE_FLAGS := -fsanitize=address,undefined -fno-sanitize-recover=undefined \
   -fno-omit-frame-pointer
 
