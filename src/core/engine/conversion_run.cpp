@@ -134,6 +134,12 @@ class Run {
       layout_.AppendTail(count, &out_);
       if (!FlushIfFull()) return RunStatus::kOutputFailed;
       offset += raw.size();
+      // Pieces of one character have no check between their numbers; a
+      // check after every data line keeps any run stoppable.
+      if (observer_ != nullptr && offset < all.size() &&
+          observer_->StopRequested()) {
+        return Flush() ? RunStatus::kStopped : RunStatus::kOutputFailed;
+      }
     }
     return Flush() ? RunStatus::kCompleted : RunStatus::kOutputFailed;
   }

@@ -18,7 +18,8 @@ class ConversionObserver {
   // values above it are clipped by whoever shows them.
   virtual void Started(std::uint64_t maximum) = 0;
   virtual void Progressed(std::uint64_t value) = 0;
-  // Asked between two numbers of a data line; true ends the run there.
+  // Asked between two numbers of a data line and after each data line but
+  // the last; true ends the run there.
   virtual bool StopRequested() = 0;
 };
 

@@ -73,13 +73,18 @@ TEST(ConversionRunTest, ObserverSeesProgressAndMayStop) {
   ProfileRecord single = Dt();
   single.CountByte = 1;  // no place to stop between two numbers
   const std::string lines = Repeat("AB\r\nCD", 30);  // 150 after flattening
-  ScriptedObserver unasked(1);
+  ScriptedObserver unasked;
   EXPECT_EQ(Table(lines, single, &unasked), Table(lines, single));
-  EXPECT_EQ(unasked.checks, 0);
+  EXPECT_EQ(unasked.checks, 149);  // after every data line but the last
   EXPECT_EQ(unasked.maximum, lines.size());  // the length before preparing
   std::vector<std::uint64_t> progress(150);
   std::iota(progress.begin(), progress.end(), 3);
   EXPECT_EQ(unasked.progress, progress);
+  ScriptedObserver second_line(2);  // stops after whole data lines
+  const TableResult lines_stopped = ConvertToTable(lines, single, &second_line);
+  EXPECT_EQ(lines_stopped.status, RunStatus::kStopped);
+  EXPECT_EQ(lines_stopped.table,
+            "; A\r\n    Dt    0x41\r\n; B\r\n    Dt    0x42\r\n");
 
   const std::string text = Cp(Repeat("Привет, мир!", 20));
   ScriptedObserver third(3);
@@ -89,7 +94,8 @@ TEST(ConversionRunTest, ObserverSeesProgressAndMayStop) {
   EXPECT_EQ(third.checks, 3);
   ScriptedObserver never;
   EXPECT_EQ(Table(text, Dt(), &never), Table(text, Dt()));
-  EXPECT_EQ(never.checks, 240 - 30);  // all but the last of 30 pieces
+  // Between the numbers of each of 30 pieces, and after all but the last.
+  EXPECT_EQ(never.checks, 240 - 30 + 29);
 
   ProfileRecord preview = Dt();  // always quiet
   preview.IsPreview = 1;
