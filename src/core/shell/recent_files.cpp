@@ -26,7 +26,7 @@ bool IsStorableRecentPath(std::string_view path) {
 }
 
 bool RecentFiles::Record(std::string_view path) {
-  if (!IsStorableRecentPath(path)) return false;
+  if (path.empty()) return false;
   // Copied first: `path` may view one of the entries about to move.
   std::string newest(path);
   const auto found = std::find(entries_.begin(), entries_.end(), newest);

@@ -14,7 +14,8 @@ namespace trulvex {
 bool IsStorableRecentPath(std::string_view path);
 
 // The ten most recently read or written files, newest first. Entries are
-// UTF-8 paths or empty; entry numbers run from 1 to 10.
+// paths as the system names them (PathBytes) or empty; entry numbers run
+// from 1 to 10.
 class RecentFiles {
  public:
   static constexpr int kCount = 10;
@@ -30,9 +31,10 @@ class RecentFiles {
 
   // Moves `path` to entry 1: from its place when an entry equals it byte for
   // byte, otherwise pushing every entry down and dropping entry 10. A path
-  // that IsStorableRecentPath refuses (and the empty path) is not recorded,
-  // so that the next run never offers a different file in its place; the
-  // result is then false and the list and labels stay as they were.
+  // that IsStorableRecentPath refuses is recorded for this run only: the
+  // settings file keeps it empty, so that the next run never offers a
+  // different file in its place. The empty path is not recorded; the result
+  // is then false and the list and labels stay as they were.
   bool Record(std::string_view path);
 
   // Entry n, or the empty text for a number outside 1 to 10.

@@ -48,15 +48,19 @@ TEST(RecentFilesTest, RecordMovesThePathToTheFront) {
   EXPECT_EQ(list.entries(), List({"/3", "/1", "/2"}));
 }
 
-TEST(RecentFilesTest, PathsTheSettingsCannotKeepAreNotRecorded) {
-  const std::string refused[] = {
-      "",      "/line\nbreak", "/cr\r",         "/nul\0x"s,    " /leading",
-      "/end ", "/tab\t",       "/tmp/日本.txt", "/\U0001F600", "/\xC3\x28"};
-  RecentFiles list(List({"/a"}));
+TEST(RecentFilesTest, PathsTheSettingsCannotKeepAreListedForThisRunOnly) {
+  const std::string refused[] = {"/line\nbreak",  "/cr\r",       "/nul\0x"s,
+                                 " /leading",     "/end ",       "/tab\t",
+                                 "/tmp/日本.txt", "/\U0001F600", "/\xC3\x28"};
   for (const std::string& path : refused) {
     EXPECT_FALSE(IsStorableRecentPath(path)) << path;
-    EXPECT_FALSE(list.Record(path)) << path;
+    RecentFiles list(List({"/a"}));
+    EXPECT_TRUE(list.Record(path)) << path;
+    EXPECT_EQ(list.entries(), List({path, "/a"}));
   }
+  RecentFiles list(List({"/a"}));
+  EXPECT_FALSE(IsStorableRecentPath(""));
+  EXPECT_FALSE(list.Record(""));
   EXPECT_EQ(list.entries(), List({"/a"}));
   EXPECT_FALSE(list.relabelled());
   for (const char* path :
