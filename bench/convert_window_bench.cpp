@@ -20,6 +20,7 @@
 #include "gui/convert_command.h"
 #include "gui/editor.h"
 #include "gui/main_window.h"
+#include "gui/result_fill.h"
 #include "sample_text.h"
 
 namespace trulvex {
@@ -42,8 +43,8 @@ class SilentDialogs : public UserDialogs {
                        const QString&) override {
     return {};
   }
-  QString SaveFileName(QWidget*, const QString&, const QString&,
-                       const QString&) override {
+  QString SaveFileName(QWidget*, const QString&, const QString&, const QString&,
+                       QString*) override {
     return {};
   }
 };

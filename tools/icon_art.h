@@ -312,6 +312,28 @@ inline const std::vector<Picture>& Pictures() {
            "................",
            "................",
        }}},
+      // Convert: the text goes down into a character display.
+      {22, 24, true,
+       {kOutline, {'r', {170, 40, 10}}, {'R', {250, 140, 40}},
+        {'G', {150, 200, 60}}, {'d', {30, 60, 20}}},
+       {{
+           "......rrrr......",
+           "......rRRr......",
+           "......rRRr......",
+           "...rrrrRRrrrr...",
+           "....rRRRRRRr....",
+           ".....rRRRRr.....",
+           "......rRRr......",
+           "kkkkkkkrrkkkkkkk",
+           "kGGGGGGGGGGGGGGk",
+           "kGGdGGdGdGdddGGk",
+           "kGdGdGdGdGGdGGGk",
+           "kGdddGdGdGGdGGGk",
+           "kGdGdGGdGGGdGGGk",
+           "kGGGGGGGGGGGGGGk",
+           "kkkkkkkkkkkkkkkk",
+           "................",
+       }}},
   };
   return pictures;
 }

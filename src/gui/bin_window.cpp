@@ -82,6 +82,8 @@ BinWindow::BinWindow(MainWindow* main)
   Fill();
   ApplyEnablingRules();
   Connect();
+  // The path field only shows what the browse button chose.
+  browse_->setFocus();
 
   // Centred over the window the user was in, never off the top or left.
   QWidget* over = QApplication::activeWindow();
@@ -255,7 +257,7 @@ void BinWindow::Store() { StoreBinOptions(Current(), &main_->settings().bin); }
 void BinWindow::Browse() {
   const QString name = main_->dialogs()->SaveFileName(
       this, QString(), QString(),
-      QStringLiteral("Двоичные файлы (*.bin);;Все файлы (*)"));
+      QStringLiteral("Двоичные файлы (*.bin);;Все файлы (*)"), nullptr);
   if (!name.isEmpty()) path_->setText(WithBinExtension(name));
 }
 
@@ -278,11 +280,17 @@ void BinWindow::Convert() {
 }
 
 void BinWindow::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-    convert_->click();
-    return;
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      convert_->click();
+      return;
+    case Qt::Key_Escape:
+      cancel_->click();
+      return;
+    default:
+      QWidget::keyPressEvent(event);
   }
-  QWidget::keyPressEvent(event);
 }
 
 void OpenBinWindow(MainWindow* window) {

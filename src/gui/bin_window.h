@@ -53,7 +53,8 @@ class BinWindow : public QWidget {
   void Convert();
 
  protected:
-  // Enter anywhere in the window converts, whichever control has the focus.
+  // Enter anywhere in the window converts, whichever control has the focus;
+  // Escape closes it, as "Отмена" does.
   void keyPressEvent(QKeyEvent* event) override;
 
  private:

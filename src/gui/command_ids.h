@@ -40,6 +40,7 @@ enum Image : int {
   kImageModified = 10,
   kImageUndo = 20,
   kImageRedo = 21,
+  kImageConvert = 22,
 };
 
 }  // namespace trulvex

@@ -1,6 +1,7 @@
 #include "gui/convert_command.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <new>
 #include <string>
 #include <string_view>
@@ -11,6 +12,7 @@
 #include "gui/main_window.h"
 #include "gui/progress_window.h"
 #include "gui/qt_text.h"
+#include "gui/result_fill.h"
 
 namespace trulvex {
 namespace {
@@ -22,25 +24,6 @@ const char kConvertTitle[] = "Преобразование текста";
 constexpr std::uint64_t kMaxTableBytes = std::uint64_t{256} << 20;
 
 }  // namespace
-
-void FillResultEditor(Editor* editor, std::string_view table) {
-  using Sci = QsciScintillaBase;
-  const std::string utf8 = Cp1251ToUtf8(table);
-  // Undo acts on the source editor only; recording the table would copy it.
-  editor->SendScintilla(Sci::SCI_SETUNDOCOLLECTION, 0ul);
-  // Each insert or delete notice makes the editor copy the whole text into
-  // a QString for accessibility: twice the megabytes of the table.
-  const long events = editor->SendScintilla(Sci::SCI_GETMODEVENTMASK);
-  editor->SendScintilla(
-      Sci::SCI_SETMODEVENTMASK,
-      static_cast<unsigned long>(
-          events & ~(Sci::SC_MOD_INSERTTEXT | Sci::SC_MOD_DELETETEXT)));
-  editor->SetUtf8Text(utf8);
-  editor->SendScintilla(Sci::SCI_SETMODEVENTMASK,
-                        static_cast<unsigned long>(events));
-  editor->SendScintilla(Sci::SCI_EMPTYUNDOBUFFER);
-  editor->SendScintilla(Sci::SCI_SETUNDOCOLLECTION, 1ul);
-}
 
 ConvertCommand::ConvertCommand(MainWindow* window) : window_(window) {
   limits_.max_output_bytes = kMaxTableBytes;
@@ -92,12 +75,22 @@ void ConvertCommand::Run() {
       ConvertCommand* command;
       ~Closer() { command->CloseProgressWindow(); }
     } closer{this};
-    TableResult result =
-        ConvertToTable(std::move(text), profile, progress_.get(), limits_);
-    status = result.status;
-    if (status != RunStatus::kTooLarge) {
-      FillResultEditor(window_->result_editor(), result.table);
+    ResultFill fill(window_->result_editor());
+    try {
+      status = RunConversion(
+          std::move(text), profile, progress_.get(),
+          [this, &fill](std::string_view chunk) {
+            fill.Append(chunk);
+            // Filling the editor is work too: the window stays alive.
+            if (progress_ != nullptr) progress_->KeepResponsive();
+            return true;
+          },
+          limits_);
+    } catch (const std::bad_alloc&) {
+      fill.Discard();
+      throw;
     }
+    if (status != RunStatus::kTooLarge) fill.Finish();
   } catch (const std::bad_alloc&) {
     dialogs->Show(window_, {UserMessage::Icon::kError, kConvertTitle,
                             "Недостаточно памяти для преобразования текста"});
@@ -121,6 +114,9 @@ void ConvertCommand::OpenProgressWindow() {
 
 void ConvertCommand::CloseProgressWindow() {
   if (progress_ == nullptr) return;
+  // Input given to the disabled window meanwhile is thrown away here, not
+  // carried out once it is enabled again.
+  QCoreApplication::processEvents();
   window_->setEnabled(true);
   progress_.reset();
 }

@@ -3,7 +3,6 @@
 
 #include <cstddef>
 #include <memory>
-#include <string_view>
 
 #include "core/engine/conversion_run.h"
 
@@ -13,13 +12,10 @@ class Editor;
 class MainWindow;
 class ProgressWindow;
 
-// Replaces the result editor's whole text by a table (code page 1251), as
-// cheaply as the editor allows; the editor keeps no undo step for it.
-void FillResultEditor(Editor* editor, std::string_view table);
-
 // The Convert command: the selected profile turns the source editor's text
 // into a source table in the result editor. A long text is converted under
-// the progress window, which can stop it.
+// the progress window, which can stop it at any moment it shows: the table
+// goes into the editor piece by piece as the run makes it.
 class ConvertCommand {
  public:
   explicit ConvertCommand(MainWindow* window);

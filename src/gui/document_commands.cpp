@@ -24,6 +24,7 @@ void DocumentCommands::New() {
   editor->ClearAll();
   editor->SetSavePoint();
   editor->EmptyUndoBuffer();
+  editor->SetLineEnd(LineEnd::kCrLf);
   window_->SetDocument(QString(), TextEncoding::kCp1251, false);
   window_->ShowStatusPath(QString());
 }
@@ -35,31 +36,35 @@ void DocumentCommands::Open() {
   if (!path.isEmpty()) OpenFile(path);
 }
 
+DocumentCommands::Format DocumentCommands::DocumentFormat() const {
+  return {window_->document_encoding(), window_->document_bom()};
+}
+
 bool DocumentCommands::Save() {
-  if (window_->document_path().isEmpty()) return SaveAs();
-  return WriteEditor(window_->source_editor(), window_->document_path(),
-                     window_->document_encoding(), window_->document_bom());
+  const QString path = window_->document_path();
+  if (path.isEmpty()) return SaveAs();
+  Format format = DocumentFormat();
+  if (!WriteEditor(window_->source_editor(), path, &format)) return false;
+  window_->SetDocument(path, format.encoding, format.bom);
+  return true;
 }
 
 bool DocumentCommands::SaveAs() {
-  const QString path = AskSaveName();
+  Format format = DocumentFormat();
+  const QString path = AskSaveName(&format);
   if (path.isEmpty()) return false;
-  const TextEncoding encoding = window_->document_encoding();
-  const bool bom = window_->document_bom();
-  if (!WriteEditor(window_->source_editor(), path, encoding, bom)) {
-    return false;
-  }
-  window_->SetDocument(path, encoding, bom);
+  if (!WriteEditor(window_->source_editor(), path, &format)) return false;
+  window_->SetDocument(path, format.encoding, format.bom);
   return true;
 }
 
 void DocumentCommands::SaveEditorText(Editor* editor) {
-  const QString path = AskSaveName();
-  if (path.isEmpty()) return;
   // The result table holds only code page 1251 characters; it follows the
   // source document so that a UTF-8 project gets UTF-8 files.
-  WriteEditor(editor, path, window_->document_encoding(),
-              window_->document_bom());
+  Format format = DocumentFormat();
+  const QString path = AskSaveName(&format);
+  if (path.isEmpty()) return;
+  WriteEditor(editor, path, &format);
 }
 
 bool DocumentCommands::OpenFile(const QString& given_path) {
@@ -75,6 +80,7 @@ bool DocumentCommands::OpenFile(const QString& given_path) {
   editor->SetUtf8Text(document.utf8);
   editor->SetSavePoint();
   editor->EmptyUndoBuffer();
+  editor->SetLineEnd(document.line_end);
   window_->SetDocument(path, document.encoding, document.bom);
   window_->RecordRecentFile(path);
   window_->ShowStatusPath(path);
@@ -87,10 +93,19 @@ void DocumentCommands::OpenRecent(int n) {
   OpenFile(path);
 }
 
-QString DocumentCommands::AskSaveName() const {
-  const QString name = window_->dialogs()->SaveFileName(window_, kSaveTitle,
-                                                        StartFolder(), kFilter);
+QString DocumentCommands::AskSaveName(Format* format) const {
+  const bool utf8 = format->encoding == TextEncoding::kUtf8;
+  QString filter =
+      utf8 ? kUtf8TextFilter : kFilter.section(QStringLiteral(";;"), 0, 0);
+  const QString name = window_->dialogs()->SaveFileName(
+      window_, kSaveTitle, StartFolder(), kSaveFilter, &filter);
   if (name.isEmpty()) return {};
+  const bool utf8_chosen =
+      filter == kUtf8TextFilter || filter == kUtf8AllFilter;
+  if (utf8_chosen != utf8) {
+    *format = {utf8_chosen ? TextEncoding::kUtf8 : TextEncoding::kCp1251,
+               false};
+  }
   return QFileInfo(FromUtf8(WithDefaultExtension(ToUtf8(name))))
       .absoluteFilePath();
 }
@@ -100,20 +115,31 @@ QString DocumentCommands::StartFolder() const {
 }
 
 bool DocumentCommands::WriteEditor(Editor* editor, const QString& path,
-                                   TextEncoding encoding, bool bom) {
-  const EncodedDocument encoded =
-      EncodeDocument(editor->Utf8Text(), encoding, bom);
-  if (encoded.unmappable > 0 &&
-      window_->dialogs()->Ask(
-          window_, UnmappableSaveQuestion(ToUtf8(MainWindow::kTitle)),
-          {UserDialogs::Button::kYes, UserDialogs::Button::kNo},
-          UserDialogs::Button::kNo) != UserDialogs::Button::kYes) {
-    return false;
+                                   Format* format) {
+  using Button = UserDialogs::Button;
+  const std::string text = editor->Utf8Text();
+  EncodedDocument encoded = EncodeDocument(text, format->encoding, format->bom);
+  if (!encoded.unmappable.empty()) {
+    switch (window_->dialogs()->Ask(
+        window_, UnmappableSaveQuestion(ToUtf8(MainWindow::kTitle)),
+        {Button::kUtf8, Button::kQuestionMarks, Button::kCancel},
+        Button::kUtf8)) {
+      case Button::kUtf8:
+        *format = {TextEncoding::kUtf8, false};
+        encoded = EncodeDocument(text, format->encoding, format->bom);
+        break;
+      case Button::kQuestionMarks:
+        break;
+      default:
+        return false;
+    }
   }
   if (!WriteTextFile(FilePath(path), encoded.bytes)) {
     window_->dialogs()->Show(window_, SaveFailedMessage(ToUtf8(path)));
     return false;
   }
+  // The editor shows what the file holds, and counts as saved.
+  editor->ReplaceWithQuestionMarks(encoded.unmappable);
   editor->SetSavePoint();
   window_->ShowStatusPath(path);
   window_->RecordRecentFile(path);

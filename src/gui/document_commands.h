@@ -17,6 +17,15 @@ class DocumentCommands {
   static inline const QString kSaveTitle = QStringLiteral("Сохраняем файл");
   static inline const QString kFilter =
       QStringLiteral("Текстовые файлы (txt) (*.txt);;Всё (*)");
+  // The save dialog's filters also choose the encoding: the first two
+  // write code page 1251, the last two UTF-8.
+  static inline const QString kUtf8TextFilter =
+      QStringLiteral("Текстовые файлы в UTF-8 (*.txt)");
+  static inline const QString kUtf8AllFilter =
+      QStringLiteral("Всё в UTF-8 (*)");
+  static inline const QString kSaveFilter =
+      kFilter + QStringLiteral(";;") + kUtf8TextFilter + QStringLiteral(";;") +
+      kUtf8AllFilter;
 
   explicit DocumentCommands(MainWindow* window) : window_(window) {}
 
@@ -35,13 +44,21 @@ class DocumentCommands {
   void OpenRecent(int n);
 
  private:
-  // The save dialog with the extension rule; empty when cancelled.
-  QString AskSaveName() const;
+  // How a text goes into its file.
+  struct Format {
+    TextEncoding encoding;
+    bool bom;
+  };
+
+  // The save dialog with the extension rule, offering `format` first; empty
+  // when cancelled, else `format` holds the encoding chosen.
+  QString AskSaveName(Format* format) const;
   QString StartFolder() const;
-  // Writes the editor's text in the given encoding, asking first when
-  // code page 1251 cannot hold all of it.
-  bool WriteEditor(Editor* editor, const QString& path, TextEncoding encoding,
-                   bool bom);
+  // Writes the editor's text in `format`. When code page 1251 cannot hold
+  // all of it the user may save it as UTF-8 instead (`format` says so
+  // afterwards) or with "?", which the editor then shows too.
+  bool WriteEditor(Editor* editor, const QString& path, Format* format);
+  Format DocumentFormat() const;
 
   MainWindow* window_;
 };

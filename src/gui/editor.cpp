@@ -1,7 +1,12 @@
 #include "gui/editor.h"
 
 #include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMimeData>
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -15,7 +20,12 @@ constexpr long Rgb(int red, int green, int blue) {
   return red | (green << 8) | (blue << 16);
 }
 
-constexpr int kDefaultStyle = 32;  // STYLE_DEFAULT
+constexpr int kDefaultStyle = 32;     // STYLE_DEFAULT
+constexpr int kLineNumberStyle = 33;  // STYLE_LINENUMBER
+// The margin's width until the line numbers need more.
+constexpr int kMinMarginWidth = 40;
+// Room around the widest number, as the fixed width leaves it for four digits.
+constexpr int kMarginPadding = 8;
 
 struct Shortcut {
   int key;
@@ -56,6 +66,27 @@ void DecodeForStyling(std::string_view utf8, std::string* cp1251,
   }
 }
 
+int EolMode(LineEnd line_end) {
+  switch (line_end) {
+    case LineEnd::kLf:
+      return QsciScintillaBase::SC_EOL_LF;
+    case LineEnd::kCr:
+      return QsciScintillaBase::SC_EOL_CR;
+    case LineEnd::kCrLf:
+      break;
+  }
+  return QsciScintillaBase::SC_EOL_CRLF;
+}
+
+bool IsWordCharacter(QChar c) { return c.isLetterOrNumber() || c == u'_'; }
+
+// A drop that names local files opens them; anything else is text.
+bool NamesFiles(const QMimeData* data) {
+  const QList<QUrl> urls = data->urls();
+  return std::any_of(urls.begin(), urls.end(),
+                     [](const QUrl& url) { return url.isLocalFile(); });
+}
+
 }  // namespace
 
 bool IsWindowShortcut(int key, Qt::KeyboardModifiers modifiers) {
@@ -79,13 +110,14 @@ Editor::Editor(Role role, QWidget* parent)
           [this] { Q_EMIT modifiedChanged(false); });
   connect(this, &QsciScintillaBase::SCN_UPDATEUI, this,
           [this](int) { Q_EMIT stateChanged(); });
-  connect(
-      this, &QsciScintillaBase::SCN_MODIFIED, this,
-      [this](int, int type, const char*, int, int, int, int, int, int, int) {
-        if ((type & (SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT)) != 0) {
-          Q_EMIT textChanged();
-        }
-      });
+  connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
+          [this](int, int type, const char*, int, int lines_added, int, int,
+                 int, int, int) {
+            if ((type & (SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT)) != 0) {
+              if (lines_added != 0) FitLineNumberMargin();
+              Q_EMIT textChanged();
+            }
+          });
 }
 
 void Editor::SetUp() {
@@ -112,7 +144,7 @@ void Editor::SetUp() {
   SendScintilla(SCI_SETSELBACK, 1, Rgb(36, 2, 165));
   SendScintilla(SCI_SETMARGINWIDTHN, 1, 0l);
   SendScintilla(SCI_SETMARGINTYPEN, 0, SC_MARGIN_NUMBER);
-  SendScintilla(SCI_SETMARGINWIDTHN, 0, 40);
+  FitLineNumberMargin();
   SendScintilla(SCI_STYLESETFORE, kStylePlain, Rgb(0, 0, 0));
   SendScintilla(SCI_STYLESETFORE, kStyleCyrillic, Rgb(0, 0, 191));
   SendScintilla(SCI_STYLESETFORE, kStyleUndisplayable, Rgb(191, 0, 0));
@@ -121,6 +153,10 @@ void Editor::SetUp() {
     SendScintilla(SCI_STYLESETFORE, kStyleCommentDigit, Rgb(254, 17, 181));
   }
   SendScintilla(SCI_USEPOPUP, 0l);
+  // A new text takes the line ends of the program's tables; pasted text
+  // takes the document's.
+  SetLineEnd(LineEnd::kCrLf);
+  SendScintilla(SCI_SETPASTECONVERTENDINGS, 1);
   // Undo and redo go through the window's commands only, which keep them
   // to the source editor: drop the editor's own alternative keys for them.
   SendScintilla(SCI_CLEARCMDKEY, SCK_BACK | (SCMOD_ALT << 16));
@@ -161,10 +197,98 @@ void Editor::Colour(int end_position) {
   for (const StyleRun& run : runs) {
     SendScintilla(SCI_SETSTYLING, run.length, run.style);
   }
-  if (role_ == Role::kSource) {
-    SendScintilla(SCI_BEGINUNDOACTION);
-    SendScintilla(SCI_ENDUNDOACTION);
+}
+
+void Editor::SetLineEnd(LineEnd line_end) {
+  SendScintilla(SCI_SETEOLMODE, EolMode(line_end));
+}
+
+LineEnd Editor::line_end() const {
+  switch (SendScintilla(SCI_GETEOLMODE)) {
+    case SC_EOL_LF:
+      return LineEnd::kLf;
+    case SC_EOL_CR:
+      return LineEnd::kCr;
+    default:
+      return LineEnd::kCrLf;
   }
+}
+
+void Editor::ReplaceWithQuestionMarks(const std::vector<TextSpan>& spans) {
+  if (spans.empty()) return;
+  SendScintilla(SCI_BEGINUNDOACTION);
+  // From the end, so that the offsets before each span stay true.
+  for (auto span = spans.rbegin(); span != spans.rend(); ++span) {
+    SendScintilla(SCI_SETTARGETRANGE, static_cast<unsigned long>(span->offset),
+                  static_cast<long>(span->offset + span->length));
+    SendScintilla(SCI_REPLACETARGET, 1ul, "?");
+  }
+  SendScintilla(SCI_ENDUNDOACTION);
+}
+
+void Editor::FitLineNumberMargin() {
+  const long lines = SendScintilla(SCI_GETLINECOUNT);
+  const int digits = static_cast<int>(std::to_string(lines).size());
+  if (digits == margin_digits_) return;
+  margin_digits_ = digits;
+  const std::string widest(static_cast<std::size_t>(digits), '9');
+  const long width =
+      SendScintilla(SCI_TEXTWIDTH, kLineNumberStyle, widest.c_str()) +
+      kMarginPadding;
+  SendScintilla(SCI_SETMARGINWIDTHN, 0, std::max<long>(kMinMarginWidth, width));
+}
+
+void Editor::StartUndoStepBeforeWord(const QString& typed) {
+  if (typed.isEmpty() || !IsWordCharacter(typed.front())) return;
+  const long caret = SendScintilla(SCI_GETCURRENTPOS);
+  // Typing over a selection is a step of its own anyway.
+  if (caret == 0 || SendScintilla(SCI_GETSELECTIONEMPTY) == 0) return;
+  const long before = SendScintilla(SCI_POSITIONBEFORE, caret);
+  std::string previous(static_cast<std::size_t>(caret - before) + 1, '\0');
+  SendScintilla(SCI_GETTEXTRANGE, before, caret, previous.data());
+  const QString character = QString::fromUtf8(previous.c_str());
+  if (!character.isEmpty() && IsWordCharacter(character.front())) return;
+  // An empty step ends the one the typing so far joined.
+  SendScintilla(SCI_BEGINUNDOACTION);
+  SendScintilla(SCI_ENDUNDOACTION);
+}
+
+void Editor::keyPressEvent(QKeyEvent* event) {
+  if ((event->modifiers() &
+       (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) == 0) {
+    StartUndoStepBeforeWord(event->text());
+  }
+  QsciScintillaBase::keyPressEvent(event);
+}
+
+void Editor::inputMethodEvent(QInputMethodEvent* event) {
+  StartUndoStepBeforeWord(event->commitString());
+  QsciScintillaBase::inputMethodEvent(event);
+}
+
+void Editor::dragEnterEvent(QDragEnterEvent* event) {
+  if (NamesFiles(event->mimeData())) {
+    event->acceptProposedAction();
+    return;
+  }
+  QsciScintillaBase::dragEnterEvent(event);
+}
+
+void Editor::dragMoveEvent(QDragMoveEvent* event) {
+  if (NamesFiles(event->mimeData())) {
+    event->acceptProposedAction();
+    return;
+  }
+  QsciScintillaBase::dragMoveEvent(event);
+}
+
+void Editor::dropEvent(QDropEvent* event) {
+  if (NamesFiles(event->mimeData())) {
+    event->acceptProposedAction();
+    Q_EMIT filesDropped(event->mimeData()->urls());
+    return;
+  }
+  QsciScintillaBase::dropEvent(event);
 }
 
 bool Editor::event(QEvent* event) {

@@ -3,8 +3,13 @@
 
 #include <Qsci/qsciscintillabase.h>
 
+#include <QList>
 #include <QString>
+#include <QUrl>
 #include <string>
+#include <vector>
+
+#include "core/shell/text_document.h"
 
 namespace trulvex {
 
@@ -22,6 +27,18 @@ class Editor : public QsciScintillaBase {
   // The result editor colours the digits of trailing comments that start
   // with this marker (code page 1251).
   void SetCommentMarker(std::string marker);
+
+  // The line end that Enter, pasted and dropped text take.
+  void SetLineEnd(LineEnd line_end);
+  LineEnd line_end() const;
+
+  // Shows what a file written in code page 1251 holds: each span of the
+  // text becomes "?", in one step that Undo takes back.
+  void ReplaceWithQuestionMarks(const std::vector<TextSpan>& spans);
+
+  // The line-number margin shows every digit of the last line's number.
+  // The editor keeps it so itself, except while insert notices are off.
+  void FitLineNumberMargin();
 
   QString Text() const;
   void SetText(const QString& text);
@@ -50,17 +67,28 @@ class Editor : public QsciScintillaBase {
   // Text went in or out, by typing or by a command: what Undo and Redo can
   // do has changed before the editor next repaints.
   void textChanged();
+  // Files dropped on the editor; the main window decides what opens.
+  void filesDropped(const QList<QUrl>& urls);
 
  protected:
   bool event(QEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void inputMethodEvent(QInputMethodEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void SetUp();
   void Colour(int end_position);
+  // Typing joins one undo step per word: a word typed after a blank or a
+  // sign starts a new step.
+  void StartUndoStepBeforeWord(const QString& typed);
 
   Role role_;
   std::string comment_marker_;
+  int margin_digits_ = 0;
 };
 
 // True for the key combinations that belong to the main window.

@@ -91,9 +91,4 @@ QIcon StandardRedoIcon(const QStyle* style) {
                           style->standardIcon(QStyle::SP_ArrowForward));
 }
 
-QIcon StandardPropertiesIcon(const QStyle* style) {
-  return QIcon::fromTheme(QStringLiteral("document-properties"),
-                          style->standardIcon(QStyle::SP_FileDialogInfoView));
-}
-
 }  // namespace trulvex

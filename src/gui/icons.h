@@ -10,10 +10,9 @@ namespace trulvex {
 // One of the program's stored pictures, by its image number.
 QIcon StoredIcon(int image);
 
-// The platform's own pictures for the Undo, Redo and Convert buttons.
+// The platform's own pictures for the Undo and Redo buttons.
 QIcon StandardUndoIcon(const QStyle* style);
 QIcon StandardRedoIcon(const QStyle* style);
-QIcon StandardPropertiesIcon(const QStyle* style);
 
 }  // namespace trulvex
 

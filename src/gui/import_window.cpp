@@ -16,6 +16,7 @@
 #include "core/profiles/profile_copy.h"
 #include "core/profiles/profile_database.h"
 #include "gui/main_window.h"
+#include "gui/owner_modal.h"
 #include "gui/qt_text.h"
 #include "gui/user_dialogs.h"
 
@@ -74,7 +75,6 @@ ImportWindow::ImportWindow(QWidget* manager, MainWindow* window,
                            const std::vector<std::string>& existing)
     : QDialog(manager, Qt::Dialog | Qt::CustomizeWindowHint |
                            Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      manager_(manager),
       window_(window),
       source_(std::move(source)) {
   setObjectName(QStringLiteral("importWindow"));
@@ -163,20 +163,7 @@ ImportWindow::ImportWindow(QWidget* manager, MainWindow* window,
   Fill(existing);
   count_field_->setText(QStringLiteral("  %1").arg(list_->rowCount()));
 
-  if (manager_) manager_->setEnabled(false);
-  // A window of its own, so it stays enabled under its disabled owner.
-  setEnabled(true);
-  // Only now: disabling the owner took the focus from the list.
   if (list_->rowCount() > 0) list_->setFocus();
-}
-
-ImportWindow::~ImportWindow() {
-  if (manager_) manager_->setEnabled(true);
-}
-
-void ImportWindow::done(int result) {
-  if (manager_) manager_->setEnabled(true);
-  QDialog::done(result);
 }
 
 void ImportWindow::Fill(const std::vector<std::string>& existing) {
@@ -292,7 +279,7 @@ bool RunImport(QWidget* manager, MainWindow* window,
       break;
   }
   ImportWindow import(manager, window, source, existing);
-  import.exec();
+  ExecOverOwner(&import, manager);
   return import.imported();
 }
 
@@ -301,7 +288,7 @@ void RunExport(QWidget* manager, MainWindow* window,
   UserDialogs* dialogs = window->dialogs();
   const QString chosen = dialogs->SaveFileName(
       manager, QStringLiteral("Сохранить файл профиля..."), QString(),
-      kFileFilter);
+      kFileFilter, nullptr);
   if (chosen.isEmpty()) return;
   const ExportResult result =
       ExportProfiles(window->paths().database, ToPath(chosen), names);

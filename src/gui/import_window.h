@@ -2,7 +2,6 @@
 #define TRULVEX_GUI_IMPORT_WINDOW_H_
 
 #include <QDialog>
-#include <QPointer>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -18,7 +17,7 @@ class MainWindow;
 
 // The import window "Загрузка профилей": the profiles of a .prof file with
 // a check box each, the duplicates of the database's names in red and
-// unticked. It disables `manager` from construction until it closes.
+// unticked. RunImport shows it modal to the profile manager.
 class ImportWindow : public QDialog {
   Q_OBJECT
 
@@ -27,7 +26,6 @@ class ImportWindow : public QDialog {
   ImportWindow(QWidget* manager, MainWindow* window,
                std::filesystem::path source,
                const std::vector<std::string>& existing);
-  ~ImportWindow() override;
 
   QTableWidget* list() const { return list_; }
   QPushButton* tick_selected_button() const { return tick_selected_; }
@@ -44,8 +42,6 @@ class ImportWindow : public QDialog {
   // True once a load has written the database.
   bool imported() const { return imported_; }
 
-  void done(int result) override;
-
  Q_SIGNALS:
   // The information beep of a tick button that found nothing to do.
   void Beeped();
@@ -59,7 +55,6 @@ class ImportWindow : public QDialog {
   void SetTicked(int row, bool ticked);
   void Fill(const std::vector<std::string>& existing);
 
-  QPointer<QWidget> manager_;
   MainWindow* window_;
   std::filesystem::path source_;
   bool imported_ = false;

@@ -262,9 +262,13 @@ void MainWindow::BuildToolbar() {
   open_button_->setObjectName(QStringLiteral("openButton"));
   open_button_->setIcon(StoredIcon(kImageOpen));
   open_button_->setToolTip(QStringLiteral("Открыть"));
-  open_button_->setPopupMode(QToolButton::InstantPopup);
+  // The arrow shows as a part of its own, and the face drops the list down
+  // as well.
+  open_button_->setPopupMode(QToolButton::MenuButtonPopup);
   open_button_->setMenu(recent_dropdown_);
   open_button_->setAutoRaise(true);
+  connect(open_button_, &QToolButton::clicked, open_button_,
+          &QToolButton::showMenu);
   toolbar->addWidget(open_button_);
   add(kCommandSave, StoredIcon(kImageSave), QStringLiteral("Сохранить"));
   toolbar->addSeparator();
@@ -275,7 +279,9 @@ void MainWindow::BuildToolbar() {
   add(kCommandUndo, StandardUndoIcon(style()), QString());
   add(kCommandRedo, StandardRedoIcon(style()), QString());
   toolbar->addSeparator();
-  add(kCommandConvert, StandardPropertiesIcon(style()),
+  // The platform's "properties" picture, where it has one at all, looks
+  // like the About button's: Convert has its own.
+  add(kCommandConvert, StoredIcon(kImageConvert),
       QStringLiteral("Преобразовать"));
 
   auto* label_gap = new QWidget(toolbar);
@@ -342,6 +348,7 @@ void MainWindow::BuildEditors() {
             [this] { RefreshEditStates(); });
     connect(editor, &Editor::textChanged, this,
             [this] { RefreshEditStates(); });
+    connect(editor, &Editor::filesDropped, this, &MainWindow::OpenDroppedFiles);
   }
   connect(source_, &Editor::modifiedChanged, this,
           [this](bool modified) { modified_indicator_->setVisible(modified); });
@@ -641,8 +648,9 @@ void MainWindow::SaveWindowPlacement() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  // A long conversion takes events; the window stays until it ends.
-  if (convert_->running() || !ConfirmDiscard()) {
+  // Disabled, the window is under a long conversion or a window modal to
+  // it: it stays until they end.
+  if (!isEnabled() || !ConfirmDiscard()) {
     event->ignore();
     return;
   }
@@ -658,8 +666,13 @@ void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
 void MainWindow::dropEvent(QDropEvent* event) {
   const QList<QUrl> urls = event->mimeData()->urls();
   if (urls.isEmpty()) return;
-  const QString path = urls.first().toLocalFile();
   event->acceptProposedAction();
+  OpenDroppedFiles(urls);
+}
+
+void MainWindow::OpenDroppedFiles(const QList<QUrl>& urls) {
+  if (urls.isEmpty()) return;
+  const QString path = urls.first().toLocalFile();
   // The first dropped file only; the text is kept unless the user agrees.
   if (!IsOpenableFile(path) || !ConfirmDiscard()) return;
   documents_->OpenFile(path);

@@ -131,6 +131,9 @@ class MainWindow : public QMainWindow {
   void SetMenuStyle(int style);
   Editor* FocusedEditor() const;
   void SaveWindowPlacement();
+  // Drops anywhere on the window: the first file opens, after the save
+  // question.
+  void OpenDroppedFiles(const QList<QUrl>& urls);
 
   AppPaths paths_;
   UserDialogs* dialogs_;

@@ -198,6 +198,14 @@ QColor MenuStyleLayer::BarBackground(const QStyleOption& option) const {
              : ToQColor(record_.BarBackground);
 }
 
+int MenuStyleLayer::styleHint(StyleHint hint, const QStyleOption* option,
+                              const QWidget* widget,
+                              QStyleHintReturn* data) const {
+  // A disabled item under the mouse shows as selected and disabled.
+  if (hint == SH_Menu_AllowActiveAndDisabled) return 1;
+  return QProxyStyle::styleHint(hint, option, widget, data);
+}
+
 int MenuStyleLayer::pixelMetric(PixelMetric metric, const QStyleOption* option,
                                 const QWidget* widget) const {
   switch (metric) {
@@ -326,6 +334,9 @@ void MenuStyleLayer::DrawBarItem(const QStyleOptionMenuItem& item,
   const QColor fill =
       fill_top == kNoColour ? BarBackground(item) : ToQColor(fill_top);
   Box box = BoxOf(item.rect);
+  // The rows the frame and the tab leave free are the bar's, not the
+  // platform's background.
+  FillBox(painter, box, BarBackground(item));
   if (open && s.BarOpenAsTab) {
     // The tab's shadow keeps to the item: the next item paints over
     // anything outside it.

@@ -83,6 +83,8 @@ class MenuStyleLayer : public QProxyStyle {
                          const QWidget* widget) const override;
   int pixelMetric(PixelMetric metric, const QStyleOption* option,
                   const QWidget* widget) const override;
+  int styleHint(StyleHint hint, const QStyleOption* option,
+                const QWidget* widget, QStyleHintReturn* data) const override;
 
  private:
   struct Entry {

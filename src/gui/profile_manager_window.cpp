@@ -18,6 +18,7 @@
 #include "core/profiles/profile_manager_rules.h"
 #include "gui/import_window.h"
 #include "gui/main_window.h"
+#include "gui/owner_modal.h"
 #include "gui/qt_text.h"
 #include "gui/user_dialogs.h"
 
@@ -608,7 +609,7 @@ std::string ProfileManagerWindow::CurrentName() const {
 
 void OpenProfileManager(MainWindow* window) {
   ProfileManagerWindow manager(window);
-  manager.exec();
+  ExecOverOwner(&manager, window);
 }
 
 }  // namespace trulvex

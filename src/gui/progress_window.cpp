@@ -85,6 +85,10 @@ bool ProgressWindow::StopRequested() {
   return ConfirmStop();
 }
 
+void ProgressWindow::KeepResponsive() {
+  if (clock_.elapsed() >= kEventIntervalMs) TakeEvents();
+}
+
 void ProgressWindow::TakeEvents() {
   bar_->setValue(static_cast<int>(value_ / BarStep(maximum_)));
   QCoreApplication::processEvents();

@@ -33,6 +33,11 @@ class ProgressWindow : public QWidget, public ConversionObserver {
   void Progressed(std::uint64_t value) override;
   bool StopRequested() override;
 
+  // Takes the pending events when it is time: for work between the run's
+  // stop checks, such as putting the table into the editor. A click on
+  // "Отмена" is answered at the next stop check.
+  void KeepResponsive();
+
  protected:
   // The window has no close box; a close from the keyboard or the window
   // manager counts as "Отмена".

@@ -33,6 +33,10 @@ QString ButtonText(UserDialogs::Button button) {
       return QStringLiteral("Нет");
     case UserDialogs::Button::kCancel:
       return QStringLiteral("Отмена");
+    case UserDialogs::Button::kUtf8:
+      return QStringLiteral("Сохранить в UTF-8");
+    case UserDialogs::Button::kQuestionMarks:
+      return QStringLiteral("Записать «?»");
   }
   return {};
 }
@@ -41,8 +45,10 @@ QMessageBox::ButtonRole Role(UserDialogs::Button button) {
   switch (button) {
     case UserDialogs::Button::kYes:
     case UserDialogs::Button::kOk:
+    case UserDialogs::Button::kUtf8:
       return QMessageBox::YesRole;
     case UserDialogs::Button::kNo:
+    case UserDialogs::Button::kQuestionMarks:
       return QMessageBox::NoRole;
     case UserDialogs::Button::kCancel:
       return QMessageBox::RejectRole;
@@ -64,7 +70,11 @@ UserDialogs::Button QtUserDialogs::Ask(QWidget* parent,
                                        const UserMessage& message,
                                        const std::vector<Button>& buttons,
                                        Button default_button) {
-  QMessageBox box(ToQt(message.icon), QString::fromStdString(message.title),
+  // An empty title would show the application's name in its place.
+  const QString title = message.title.empty()
+                            ? QStringLiteral(" ")
+                            : QString::fromStdString(message.title);
+  QMessageBox box(ToQt(message.icon), title,
                   QString::fromStdString(message.text), QMessageBox::NoButton,
                   parent);
   std::vector<QPushButton*> pushes;
@@ -90,9 +100,10 @@ QString QtUserDialogs::OpenFileName(QWidget* parent, const QString& title,
 
 QString QtUserDialogs::SaveFileName(QWidget* parent, const QString& title,
                                     const QString& directory,
-                                    const QString& filter) {
-  return QFileDialog::getSaveFileName(parent, title, directory, filter, nullptr,
-                                      kFileDialogOptions);
+                                    const QString& filter,
+                                    QString* selected_filter) {
+  return QFileDialog::getSaveFileName(parent, title, directory, filter,
+                                      selected_filter, kFileDialogOptions);
 }
 
 }  // namespace trulvex

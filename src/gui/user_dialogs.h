@@ -15,7 +15,15 @@ namespace trulvex {
 // check what was asked.
 class UserDialogs {
  public:
-  enum class Button { kOk, kYes, kNo, kCancel };
+  enum class Button {
+    kOk,
+    kYes,
+    kNo,
+    kCancel,
+    // The choices for a text code page 1251 cannot hold whole.
+    kUtf8,
+    kQuestionMarks,
+  };
 
   virtual ~UserDialogs() = default;
 
@@ -27,13 +35,14 @@ class UserDialogs {
                      const std::vector<Button>& buttons,
                      Button default_button) = 0;
   // The standard file dialogs; an empty result means cancelled. `filter`
-  // is in Qt's form ("Name (*.txt);;All (*)").
+  // is in Qt's form ("Name (*.txt);;All (*)"). `selected_filter`, when
+  // given, names the filter shown first and receives the one chosen.
   virtual QString OpenFileName(QWidget* parent, const QString& title,
                                const QString& directory,
                                const QString& filter) = 0;
   virtual QString SaveFileName(QWidget* parent, const QString& title,
-                               const QString& directory,
-                               const QString& filter) = 0;
+                               const QString& directory, const QString& filter,
+                               QString* selected_filter) = 0;
 };
 
 // The real message boxes and file dialogs, with Russian button texts.
@@ -47,8 +56,8 @@ class QtUserDialogs : public UserDialogs {
                        const QString& directory,
                        const QString& filter) override;
   QString SaveFileName(QWidget* parent, const QString& title,
-                       const QString& directory,
-                       const QString& filter) override;
+                       const QString& directory, const QString& filter,
+                       QString* selected_filter) override;
 };
 
 }  // namespace trulvex

@@ -1,9 +1,11 @@
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTimer>
 #include <QtTest>
 #include <memory>
 
@@ -183,6 +185,36 @@ class BinWindowTest : public QObject {
     QTEST(QString::fromStdString(testing::ReadFile(f.dir / "rom.bin")),
           "expected");
     QVERIFY(bin->isVisible());
+  }
+
+  void KeysFocusAndTheProfileManagerBeside() {
+    Fixture f;
+    BinWindow* bin = f.Open();
+    QApplication::setActiveWindow(bin);
+    QVERIFY(QTest::qWaitForWindowActive(bin));
+    QCOMPARE(QApplication::focusWidget(), bin->browse_button());
+    // Enter converts from any control; here nothing is chosen yet.
+    QTest::keyClick(bin->delete_undisplayable_box(), Qt::Key_Enter);
+    QCOMPARE(f.Last(), QStringLiteral("Не указан путь к файлу!"));
+
+    // The profile manager keeps the main window, not this one.
+    bool usable = false;
+    QTimer::singleShot(0, [&] {
+      usable = !f.window->isEnabled() && bin->isEnabled() &&
+               bin->convert_button()->isEnabled() &&
+               QApplication::activeModalWidget() == nullptr;
+      bin->delete_spaces_box()->click();
+      for (auto* manager : f.window->findChildren<QDialog*>())
+        if (manager->isVisible()) manager->close();
+    });
+    f.window->RunCommand(kCommandProfiles);
+    QVERIFY(usable);
+    QCOMPARE(f.bin().DelSpace, 1);
+    QVERIFY(f.window->isEnabled() && bin->isEnabled());
+
+    QTest::keyClick(bin->delete_spaces_box(), Qt::Key_Escape);
+    QTRY_VERIFY(f.window->bin_window().isNull());
+    QCOMPARE(f.dialogs.shown.size(), std::size_t{1});
   }
 
   void ReportsRefusalsAndFailures() {

@@ -1,7 +1,10 @@
 #include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QToolBar>
 #include <QtTest>
 #include <filesystem>
 #include <functional>
@@ -9,6 +12,7 @@
 
 #include "core/engine/conversion_run.h"
 #include "core/engine/profile_record.h"
+#include "core/profiles/profile_database.h"
 #include "gui/command_ids.h"
 #include "gui/convert_command.h"
 #include "gui/editor.h"
@@ -252,6 +256,99 @@ class ConvertTest : public QObject {
     QCOMPARE(f.dialogs.unscripted, 0);
     QVERIFY(f.window->isEnabled());
     QCOMPARE(f.window->focusWidget(), f.window->source_editor());
+  }
+
+  // The table goes into the editor as the run makes it: "Отмена" is
+  // answered while the editor fills, as early in the run.
+  void StopsWhileTheResultEditorFills_data() {
+    QTest::addColumn<int>("answer");
+    QTest::newRow("yes") << int(Button::kYes);
+    QTest::newRow("no") << int(Button::kNo);
+  }
+  void StopsWhileTheResultEditorFills() {
+    QFETCH(int, answer);
+    Fixture f;
+    f.dialogs.answers = {Button(answer)};
+    // About 12 MB of table: the run takes events many times while it fills.
+    const QString text =
+        QStringLiteral("Прогресс преобразования ").repeated(50000);
+    Editor* result = f.window->result_editor();
+    bool clicked = false;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, [&] {
+      if (clicked ||
+          result->SendScintilla(QsciScintillaBase::SCI_GETLENGTH) == 0)
+        return;
+      clicked = true;
+      OpenProgressWindow()->cancel_button()->click();
+    });
+    f.Convert(text, [&] { poll.start(0); });
+    QVERIFY(clicked);
+    QCOMPARE(f.dialogs.shown.size(), std::size_t{1});
+    const QString full = ExpectedTable(text);
+    const QString shown = f.Result();
+    if (Button(answer) == Button::kNo) {
+      QCOMPARE(shown.size(), full.size());
+      QVERIFY(shown == full);
+    } else {
+      QVERIFY(!shown.isEmpty() && shown.size() < full.size());
+      QVERIFY(full.startsWith(shown));
+      QVERIFY(shown.endsWith(", ") || shown.endsWith("\r\n"));
+    }
+    QVERIFY(f.window->isEnabled());
+  }
+
+  // Pieces of one character have no room for a check between numbers; the
+  // check after each data line stops them.
+  void StopsARunOfOneCharacterLines() {
+    Fixture f;
+    ProfileRecord single = DefaultProfileRecords()[0];
+    single.CountByte = 1;
+    QCOMPARE(SaveProfile(f.dir / "Profile.prof", "Single", single),
+             SaveProfileResult::kSaved);
+    f.window->RefillProfileSelector(3);
+    f.dialogs.answers = {Button::kYes};
+    f.Convert(QString(300, QChar(u'Ы')),
+              [] { OpenProgressWindow()->cancel_button()->click(); });
+    QCOMPARE(f.dialogs.shown.size(), std::size_t{1});
+    QCOMPARE(f.Result(),
+             FromCp1251(ConvertToTable(ToCp1251("Ы"), single).table));
+  }
+
+  // Keys and clicks the disabled window got during a run are thrown away,
+  // not carried out once it is enabled again.
+  void InputDuringARunIsDiscarded() {
+    Fixture f;
+    QApplication::setActiveWindow(f.window.get());
+    QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+    const QString text = QStringLiteral("Прогресс ").repeated(100);
+    int runs = 0;
+    f.Convert(text, [&] {
+      ++runs;
+      // Posted as the platform queues input: Ctrl+T, a typed letter and a
+      // click on "Новый".
+      Editor* source = f.window->source_editor();
+      for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QCoreApplication::postEvent(
+            source, new QKeyEvent(type, Qt::Key_T, Qt::ControlModifier));
+        QCoreApplication::postEvent(
+            source, new QKeyEvent(type, Qt::Key_X, {}, QStringLiteral("x")));
+      }
+      QWidget* new_button = f.window->findChild<QToolBar*>()->widgetForAction(
+          f.window->toolbar_action(kCommandNew));
+      const QPointF at = QRectF(new_button->rect()).center();
+      for (const QEvent::Type type :
+           {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QCoreApplication::postEvent(
+            new_button, new QMouseEvent(type, at, new_button->mapToGlobal(at),
+                                        Qt::LeftButton, Qt::LeftButton, {}));
+      }
+    });
+    QCoreApplication::processEvents();
+    QCOMPARE(runs, 1);
+    QCOMPARE(f.window->source_editor()->Text(), text);
+    QVERIFY(f.dialogs.shown.empty());  // "Новый" would ask to save first
+    QCOMPARE(f.Result(), ExpectedTable(text));
   }
 
   // A click reaches the window while the run works, and the bar follows

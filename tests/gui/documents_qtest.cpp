@@ -1,3 +1,6 @@
+#include <QClipboard>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
@@ -14,6 +17,7 @@ namespace {
 
 using Button = UserDialogs::Button;
 using testing::Cp;
+using testing::ScriptedDialogs;
 const std::string kCannotOpen = "Не удалось открыть файл\n";
 
 struct Session {
@@ -110,23 +114,102 @@ class DocumentsTest : public QObject {
     }
   }
 
-  void UnmappableCharactersAskBeforeBecomingQuestionMarks() {
+  void TextCodePage1251CannotHoldSavesWholeOrAsShown() {
     Session s;
     s.source()->SetText(QStringLiteral("Ж漢"));
-    s.dialogs.file_names = {s.Path("x.txt"), s.Path("x.txt")};
-    s.dialogs.answers = {Button::kNo};
+    s.dialogs.file_names = {s.Path("x.txt")};
+    s.dialogs.answers = {Button::kCancel};
     QVERIFY(!s.docs()->Save());
     QVERIFY(!std::filesystem::exists(s.dir / "x.txt") &&
             s.source()->IsModified());
-    QCOMPARE(s.dialogs.LastText(),
-             "Текст содержит символы, которых нет в "
-             "кодовой странице 1251.\nОни будут записаны как «?». Сохранить?");
-    QVERIFY((s.dialogs.shown.back().buttons ==
-             std::vector{Button::kYes, Button::kNo}));
-    s.dialogs.answers = {Button::kYes};
+    const ScriptedDialogs::Shown& question = s.dialogs.shown.back();
+    QCOMPARE(question.message.text,
+             std::string("Текст содержит символы, которых нет в кодовой "
+                         "странице 1251.\nСохранить его целиком в кодировке "
+                         "UTF-8\nили записать эти символы как «?»?"));
+    QVERIFY(
+        (question.buttons ==
+         std::vector{Button::kUtf8, Button::kQuestionMarks, Button::kCancel}));
+    QVERIFY(question.default_button == Button::kUtf8);
+
+    // Whole, as UTF-8: the document is UTF-8 from now on.
+    s.dialogs.file_names = {s.Path("x.txt")};
+    s.dialogs.answers = {Button::kUtf8};
     QVERIFY(s.docs()->Save());
-    QCOMPARE(s.File("x.txt"), Cp("Ж") + "?");
+    QCOMPARE(s.File("x.txt"), std::string("Ж漢"));
+    QCOMPARE(s.window->status_encoding()->text(), QStringLiteral("UTF-8"));
+    QVERIFY(!s.source()->IsModified() && s.Text() == "Ж漢");
+
+    // With "?": the editor shows what the file holds; Undo takes it back.
+    s.docs()->New();
+    s.source()->SetText(QStringLiteral("a漢b😀"));
+    s.dialogs.answers = {Button::kQuestionMarks};
+    s.dialogs.file_names = {s.Path("q.txt")};
+    QVERIFY(s.docs()->Save());
+    QCOMPARE(s.File("q.txt"), std::string("a?b?"));
+    QCOMPARE(s.Text(), std::string("a?b?"));
     QVERIFY(!s.source()->IsModified());
+    s.source()->Undo();
+    QCOMPARE(s.Text(), std::string("a漢b😀"));
+    QVERIFY(s.source()->IsModified());
+  }
+
+  void SaveAsChoosesTheEncodingByItsFilter() {
+    Session s;
+    s.source()->SetText(QStringLiteral("Ж"));
+    const QString code_page = "Текстовые файлы (txt) (*.txt)";
+    const QString utf8 = DocumentCommands::kUtf8TextFilter;
+    const struct {
+      QString chosen;  // empty: the filter shown first
+      QString shown_first;
+      std::string bytes;
+      QString encoding;
+    } cases[] = {
+        {{}, code_page, Cp("Ж"), "CP1251"},
+        {utf8, code_page, "Ж", "UTF-8"},
+        {{}, utf8, "Ж", "UTF-8"},  // a UTF-8 document offers UTF-8
+        {DocumentCommands::kUtf8AllFilter, utf8, "Ж", "UTF-8"},
+        {"Всё (*)", utf8, Cp("Ж"), "CP1251"},
+    };
+    for (const auto& c : cases) {
+      s.dialogs.file_names = {s.Path("out")};
+      if (!c.chosen.isEmpty()) s.dialogs.filters = {c.chosen};
+      QVERIFY(s.docs()->SaveAs());
+      QCOMPARE(s.dialogs.file_requests.back().selected_filter, c.shown_first);
+      QCOMPARE(s.dialogs.file_requests.back().filter,
+               DocumentCommands::kSaveFilter);
+      QCOMPARE(s.File("out.txt"), c.bytes);
+      QCOMPARE(s.window->status_encoding()->text(), c.encoding);
+    }
+    QVERIFY(s.dialogs.shown.empty());
+  }
+
+  void NewLinesTakeTheLineEndsOfTheDocument() {
+    const struct {
+      const char* name;
+      std::string file;  // empty: a new text
+      std::string saved;
+    } cases[] = {
+        {"CR LF", "line1\r\nline2\r\nline3",
+         "line1\r\nline2\r\nline3\r\nline4\r\nx\r\ny"},
+        {"LF", "line1\nline2\nline3", "line1\nline2\nline3\nline4\nx\ny"},
+        {"mixed, mostly LF", "a\r\nb\nc\nd", "a\r\nb\nc\nd\nline4\nx\ny"},
+        {"new text", "", "\r\nline4\r\nx\r\ny"},
+    };
+    for (const auto& c : cases) {
+      Session s;
+      if (!c.file.empty())
+        QVERIFY(s.docs()->OpenFile(s.Make("in.txt", c.file)));
+      s.source()->SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
+      QTest::keyClick(s.source(), Qt::Key_Return);
+      QTest::keyClicks(s.source(), "line4");
+      QTest::keyClick(s.source(), Qt::Key_Return);
+      QApplication::clipboard()->setText(QStringLiteral("x\ny"));
+      s.source()->Paste();
+      s.dialogs.file_names = {s.Path("out.txt")};
+      QVERIFY2(s.docs()->Save(), c.name);
+      QCOMPARE(s.File(c.file.empty() ? "out.txt" : "in.txt"), c.saved);
+    }
   }
 
   void ResultEditorTextSavesBesideTheDocument() {
@@ -142,7 +225,8 @@ class DocumentsTest : public QObject {
     s.ExpectPath(s.Path("a.txt"), s.Path("table.txt"));
     QCOMPARE(s.Recent(1), "1)    " + s.Path("table.txt"));
     QVERIFY(s.source()->IsModified() && !result->IsModified());
-    s.dialogs.answers = {Button::kNo, Button::kYes};  // New, then "?" for 漢
+    // New, then "?" for 漢.
+    s.dialogs.answers = {Button::kNo, Button::kQuestionMarks};
     s.docs()->New();
     s.docs()->SaveEditorText(result);
     QCOMPARE(s.File("table.asm"), Cp("Dt \"Я?\""));
@@ -185,7 +269,7 @@ class DocumentsTest : public QObject {
     QCOMPARE(s.Text(), std::string("b"));
   }
 
-  void CommandLineAndDroppedFilesOpen() {
+  void TheCommandLineFileOpens() {
     Session s;
     std::filesystem::copy_file(
         testing::TestData("profile_database_fresh.golden"),
@@ -199,17 +283,54 @@ class DocumentsTest : public QObject {
     s.ExpectPath(path, path);
     QCOMPARE(s.Recent(1), "1)    " + path);
     QVERIFY(s.dialogs.shown.empty());
+  }
 
-    s.source()->SetText(QStringLiteral("changed"));
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(s.Make("d.txt", "dropped"))});
-    for (const Button answer : {Button::kCancel, Button::kNo}) {
-      s.dialogs.answers = {answer};
-      QDropEvent drop({10, 10}, Qt::CopyAction, &data, Qt::LeftButton, {});
-      static_cast<QObject*>(s.window.get())->event(&drop);  // no real drag
-      QCOMPARE(s.Text(), answer == Button::kNo ? "dropped" : "changed");
+  void FilesDroppedAnywhereOpenAfterTheSaveQuestion() {
+    Session s;
+    const QString first = s.Make("first.txt", "first");
+    const QString empty = s.Make("empty.txt", "");
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(first),
+                   QUrl::fromLocalFile(s.Make("second.txt", "second"))});
+    QMimeData nothing_to_open;
+    nothing_to_open.setUrls(
+        {QUrl::fromLocalFile(empty), QUrl::fromLocalFile(s.Path(""))});
+    QWidget* const targets[] = {s.source()->viewport(),
+                                s.window->result_editor()->viewport(),
+                                s.window.get()};
+    for (QWidget* target : targets) {
+      QVERIFY(s.docs()->OpenFile(empty));
+      s.source()->SetText(QStringLiteral("changed"));
+      for (QMimeData* data : {&nothing_to_open, &files}) {
+        for (const Button answer : {Button::kCancel, Button::kNo}) {
+          QDragEnterEvent enter({5, 5}, Qt::CopyAction, data, Qt::LeftButton,
+                                {});
+          QApplication::sendEvent(target, &enter);
+          QVERIFY(enter.isAccepted());
+          s.dialogs.answers = {answer};
+          QDropEvent drop({5, 5}, Qt::CopyAction, data, Qt::LeftButton, {});
+          QApplication::sendEvent(target, &drop);
+        }
+      }
+      // The first file, after one question for each drop of it.
+      QVERIFY2(s.Text() == "first", s.Text().c_str());
+      s.ExpectPath(first, first);
+      QCOMPARE(s.dialogs.shown.size(), std::size_t{2});
+      s.dialogs.shown.clear();
     }
-    QCOMPARE(s.window->document_path(), s.Path("d.txt"));
+
+    // Text that is not a file goes into the editor where it is dropped.
+    QMimeData text;
+    text.setText(QStringLiteral("XY"));
+    QWidget* viewport = s.source()->viewport();
+    QDragEnterEvent enter({1, 1}, Qt::CopyAction, &text, Qt::LeftButton, {});
+    QApplication::sendEvent(viewport, &enter);
+    QDragMoveEvent move({1, 1}, Qt::CopyAction, &text, Qt::LeftButton, {});
+    QApplication::sendEvent(viewport, &move);
+    QDropEvent drop({1, 1}, Qt::CopyAction, &text, Qt::LeftButton, {});
+    QApplication::sendEvent(viewport, &drop);
+    QVERIFY(s.Text() == "XYfirst" || s.Text() == "firstXY");
+    QVERIFY(s.dialogs.shown.empty());
   }
 };
 

@@ -20,7 +20,7 @@ using testing::TempDir;
 constexpr int kImages[] = {kImageOpen, kImageSave,  kImageProfiles,
                            kImageCut,  kImageCopy,  kImagePaste,
                            kImageNew,  kImageAbout, kImageModified,
-                           kImageUndo, kImageRedo};
+                           kImageUndo, kImageRedo,  kImageConvert};
 
 // True when the picture has some opaque pixel: it was really drawn.
 bool HasInk(const QImage& image) {
@@ -61,8 +61,9 @@ class IconsTest : public QObject {
     QVERIFY(window.Start({}));
     auto* toolbar = window.findChild<QToolBar*>(QStringLiteral("toolbar"));
     QVERIFY(toolbar != nullptr);
-    for (int command : {kCommandNew, kCommandSave, kCommandCut, kCommandCopy,
-                        kCommandPaste, kCommandProfiles, kCommandAbout}) {
+    for (int command :
+         {kCommandNew, kCommandSave, kCommandCut, kCommandCopy, kCommandPaste,
+          kCommandConvert, kCommandProfiles, kCommandAbout}) {
       auto* button = qobject_cast<QToolButton*>(
           toolbar->widgetForAction(window.toolbar_action(command)));
       QVERIFY2(button != nullptr, qPrintable(QString::number(command)));

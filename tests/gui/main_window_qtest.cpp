@@ -12,6 +12,7 @@
 #include "gui/editor.h"
 #include "gui/main_window.h"
 #include "gui/qt_text.h"
+#include "gui/result_fill.h"
 #include "gui/scripted_dialogs.h"
 #include "test_support.h"
 
@@ -183,6 +184,56 @@ class MainWindowTest : public QObject {
     QCOMPARE(result->Text(), QString());
     QCOMPARE(QApplication::clipboard()->text(), QString("abcabc"));
     QCOMPARE(source->Text(), QString("abc"));
+  }
+
+  void TypingUndoesAWordAtATime() {
+    Session session;
+    Editor* source = session.source();
+    QTest::keyClicks(source, "one two,  ");
+    for (const QChar letter : QStringLiteral("три"))  // beyond keyClicks' ASCII
+      QTest::sendKeyEvent(QTest::Click, source, Qt::Key_unknown, letter, {});
+    QTest::keyClick(source, Qt::Key_Return);
+    QTest::keyClicks(source, "x");
+    const QStringList steps = {"one two,  три\r\n", "one two,  ", "one ", ""};
+    for (const QString& step : steps) {
+      Press(source, Qt::Key_Z);
+      QCOMPARE(source->Text(), step);
+    }
+    QVERIFY(!source->CanUndo());
+    Press(source, Qt::Key_Y);
+    QCOMPARE(source->Text(), QString("one "));
+    // A caret moved elsewhere starts a step of its own, as before.
+    source->SendScintilla(QsciScintillaBase::SCI_DOCUMENTSTART);
+    QTest::keyClicks(source, "ab");
+    Press(source, Qt::Key_Z);
+    QCOMPARE(source->Text(), QString("one "));
+  }
+
+  void TheLineNumberMarginShowsEveryDigit() {
+    Session session;
+    for (Editor* editor : {session.source(), session.result()}) {
+      int last_width = 0;
+      for (const int lines : {1, 100000, 10000000}) {
+        const std::string text(static_cast<std::size_t>(lines - 1), '\n');
+        if (editor == session.source()) {
+          editor->SetUtf8Text(text);
+        } else {
+          FillResultEditor(editor, text);  // without insert notices
+        }
+        const long width =
+            editor->SendScintilla(QsciScintillaBase::SCI_GETMARGINWIDTHN, 0);
+        const long digits = editor->SendScintilla(
+            QsciScintillaBase::SCI_TEXTWIDTH, 33,
+            std::to_string(lines).c_str());    // STYLE_LINENUMBER
+        if (lines == 1) QCOMPARE(width, 40l);  // the width of the layout
+        QVERIFY2(width > digits && width > last_width,
+                 qPrintable(QString::number(lines)));
+        last_width = static_cast<int>(width);
+      }
+      editor->SetUtf8Text("");
+      QCOMPARE(editor->SendScintilla(QsciScintillaBase::SCI_GETMARGINWIDTHN, 0),
+               40l);
+    }
   }
 
   void EditCommandStatesFollowTheFocus() {

@@ -243,8 +243,11 @@ class ProfileManagerTest : public QObject {
 
     // Deleting the only profile in the modal command disables Convert.
     s.dialogs.answers = {UserDialogs::Button::kYes};
-    QTimer::singleShot(0, [] {
-      QWidget* manager = QApplication::activeModalWidget();
+    QTimer::singleShot(0, [&s] {
+      QWidget* manager = nullptr;
+      for (auto* shown : s.window->findChildren<ProfileManagerWindow*>())
+        if (shown != s.manager.get() && shown->isVisible()) manager = shown;
+      QVERIFY(manager != nullptr && !s.window->isEnabled());
       manager->findChild<QPushButton*>("deleteButton")->click();
       manager->close();
     });

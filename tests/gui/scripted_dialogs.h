@@ -25,12 +25,16 @@ class ScriptedDialogs : public UserDialogs {
     QString title;
     QString directory;
     QString filter;
+    QString selected_filter;  // the filter shown first
   };
 
   std::vector<Shown> shown;
   std::vector<FileRequest> file_requests;
   std::deque<Button> answers;
   std::deque<QString> file_names;
+  // The filters chosen in the save dialogs, in turn; none keeps the one
+  // shown first.
+  std::deque<QString> filters;
   int unscripted = 0;
 
   void Show(QWidget*, const UserMessage& message) override {
@@ -50,11 +54,18 @@ class ScriptedDialogs : public UserDialogs {
   }
   QString OpenFileName(QWidget*, const QString& title, const QString& directory,
                        const QString& filter) override {
-    return NextFile({false, title, directory, filter});
+    return NextFile({false, title, directory, filter, {}});
   }
   QString SaveFileName(QWidget*, const QString& title, const QString& directory,
-                       const QString& filter) override {
-    return NextFile({true, title, directory, filter});
+                       const QString& filter,
+                       QString* selected_filter) override {
+    QString name = NextFile({true, title, directory, filter,
+                             selected_filter ? *selected_filter : QString()});
+    if (selected_filter != nullptr && !filters.empty()) {
+      *selected_filter = filters.front();
+      filters.pop_front();
+    }
+    return name;
   }
 
   // The text of the last message shown, or "" when none was.

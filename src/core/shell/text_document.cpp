@@ -8,10 +8,31 @@
 #include "core/base/atomic_file.h"
 
 namespace trulvex {
-namespace {}  // namespace
+
+LineEnd DominantLineEnd(std::string_view text) {
+  std::size_t cr_lf = 0;
+  std::size_t lf = 0;
+  std::size_t cr = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n') {
+      ++lf;
+    } else if (text[i] == '\r') {
+      if (i + 1 < text.size() && text[i + 1] == '\n') {
+        ++cr_lf;
+        ++i;
+      } else {
+        ++cr;
+      }
+    }
+  }
+  if (cr_lf >= lf && cr_lf >= cr) return LineEnd::kCrLf;
+  return lf >= cr ? LineEnd::kLf : LineEnd::kCr;
+}
 
 DecodedDocument DecodeDocument(std::string_view bytes) {
   DecodedDocument document;
+  // The line ends are the same bytes in either encoding.
+  document.line_end = DominantLineEnd(bytes);
   if (DetectEncoding(bytes) == TextEncoding::kUtf8) {
     const bool bom = bytes.starts_with(kUtf8Bom);
     const std::string_view body = bom ? bytes.substr(kUtf8Bom.size()) : bytes;
@@ -40,13 +61,14 @@ EncodedDocument EncodeDocument(std::string_view utf8, TextEncoding encoding,
     char32_t cp = 0;
     const std::size_t length = DecodeUtf8Char(utf8, i, &cp);
     const auto byte = length == 0 ? std::nullopt : UnicodeToCp1251(cp);
+    const std::size_t taken = length == 0 ? 1 : length;
     if (byte) {
       encoded.bytes.push_back(static_cast<char>(*byte));
     } else {
       encoded.bytes.push_back('?');
-      ++encoded.unmappable;
+      encoded.unmappable.push_back({i, taken});
     }
-    i += length == 0 ? 1 : length;
+    i += taken;
   }
   return encoded;
 }
@@ -101,7 +123,8 @@ UserMessage SaveFailedMessage(std::string_view path) {
 UserMessage UnmappableSaveQuestion(std::string_view title) {
   return {UserMessage::Icon::kWarning, std::string(title),
           "Текст содержит символы, которых нет в кодовой странице 1251.\n"
-          "Они будут записаны как «?». Сохранить?"};
+          "Сохранить его целиком в кодировке UTF-8\n"
+          "или записать эти символы как «?»?"};
 }
 
 }  // namespace trulvex

@@ -5,18 +5,28 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/base/cp1251.h"
 #include "core/base/user_message.h"
 
 namespace trulvex {
 
+// The line end new lines of a text take.
+enum class LineEnd { kCrLf, kLf, kCr };
+
+// The line end most lines of `text` end with; CR LF, the line end of the
+// program's tables and of the toolchains it serves, for a text without line
+// ends and on a tie.
+LineEnd DominantLineEnd(std::string_view text);
+
 // A text file's bytes as the editors hold them (UTF-8), with what is needed
-// to write the very same bytes back.
+// to write the very same bytes back and to go on in the same way.
 struct DecodedDocument {
   std::string utf8;
   TextEncoding encoding = TextEncoding::kCp1251;
   bool bom = false;
+  LineEnd line_end = LineEnd::kCrLf;
 };
 
 // A byte-order mark, or valid UTF-8 holding a non-ASCII character, makes a
@@ -24,10 +34,18 @@ struct DecodedDocument {
 // that are not UTF-8 stays code page 1251, so that no byte is lost.
 DecodedDocument DecodeDocument(std::string_view bytes);
 
+// A stretch of the editor's UTF-8 text, in bytes.
+struct TextSpan {
+  std::size_t offset;
+  std::size_t length;
+  bool operator==(const TextSpan&) const = default;
+};
+
 struct EncodedDocument {
   std::string bytes;
-  // Characters code page 1251 cannot hold, written as '?'.
-  std::size_t unmappable = 0;
+  // Characters code page 1251 cannot hold, written as '?': where they
+  // stand in the editor's text, so that it can show what the file holds.
+  std::vector<TextSpan> unmappable;
 };
 
 // The editor's UTF-8 text as the bytes of a file in `encoding`; `bom`
@@ -52,6 +70,9 @@ bool WriteTextFile(const std::filesystem::path& path, std::string_view bytes);
 // The messages of the document commands; `path` is UTF-8.
 UserMessage OpenFailedMessage(std::string_view path);
 UserMessage SaveFailedMessage(std::string_view path);
+// Asked before a text with characters code page 1251 cannot hold is saved
+// in that code page: save it whole as UTF-8 instead, write "?" for them, or
+// cancel.
 UserMessage UnmappableSaveQuestion(std::string_view title);
 
 }  // namespace trulvex

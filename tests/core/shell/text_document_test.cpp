@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "test_support.h"
 
@@ -52,7 +53,7 @@ TEST(TextDocumentTest, FilesComeBackByteForByte) {
     const EncodedDocument encoded =
         EncodeDocument(document.utf8, document.encoding, document.bom);
     EXPECT_EQ(encoded.bytes, c.bytes);
-    EXPECT_EQ(encoded.unmappable, 0u);
+    EXPECT_TRUE(encoded.unmappable.empty());
   }
   // What the editor shows.
   EXPECT_EQ(DecodeDocument(Cp("Привет")).utf8, "Привет");
@@ -65,13 +66,13 @@ TEST(TextDocumentTest, CodePageWritesQuestionMarksForWhatItCannotHold) {
   struct Case {
     std::string utf8;
     std::string bytes;
-    std::size_t unmappable;
+    std::vector<TextSpan> unmappable;  // where the editor shows them
   };
   const Case cases[] = {
-      {"Ж€№", Cp("Ж€№"), 0},
-      {"\u0098", "\x98", 0},  // the code page's one undefined byte
-      {"a漢b😀", "a?b?", 2},
-      {"x\xFFy\xD0", "x?y?", 2},  // not UTF-8 at all
+      {"Ж€№", Cp("Ж€№"), {}},
+      {"\u0098", "\x98", {}},  // the code page's one undefined byte
+      {"a漢b😀", "a?b?", {{1, 3}, {5, 4}}},
+      {"x\xFFy\xD0", "x?y?", {{1, 1}, {3, 1}}},  // not UTF-8 at all
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.utf8);
@@ -80,7 +81,25 @@ TEST(TextDocumentTest, CodePageWritesQuestionMarksForWhatItCannotHold) {
     EXPECT_EQ(encoded.bytes, c.bytes);
     EXPECT_EQ(encoded.unmappable, c.unmappable);
   }
-  EXPECT_EQ(EncodeDocument("a漢", TextEncoding::kUtf8, false).unmappable, 0u);
+  EXPECT_TRUE(
+      EncodeDocument("a漢", TextEncoding::kUtf8, false).unmappable.empty());
+}
+
+TEST(TextDocumentTest, NewLinesFollowTheLineEndsMostLinesHave) {
+  const std::pair<std::string, LineEnd> cases[] = {
+      {"", LineEnd::kCrLf},
+      {"one line", LineEnd::kCrLf},
+      {"a\r\nb\r\nc\nd", LineEnd::kCrLf},
+      {"a\nb\nc\r\nd", LineEnd::kLf},
+      {"a\rb\rc\n", LineEnd::kCr},
+      {"a\r\nb\n", LineEnd::kCrLf},  // a tie keeps the program's own
+      {"a\nb\r", LineEnd::kLf},
+      {"\r\r\n\n", LineEnd::kCrLf},  // CR, CR LF, LF
+  };
+  for (const auto& [text, want] : cases) {
+    EXPECT_EQ(DominantLineEnd(text), want) << ::testing::PrintToString(text);
+    EXPECT_EQ(DecodeDocument(text).line_end, want);
+  }
 }
 
 TEST(TextDocumentTest, ExtensionAndStartingFolderRules) {
