@@ -5,12 +5,15 @@
 #include <string_view>
 
 #include "cli/cli_options.h"
+#include "cli/messages.h"
 #include "cli/preview_command.h"
 #include "cli/text_io.h"
 #include "core/base/atomic_file.h"
 #include "core/base/cp1251.h"
 #include "core/base/data_directory.h"
+#include "core/base/error_reason.h"
 #include "core/base/preference_value.h"
+#include "core/base/version.h"
 #include "core/engine/bin_conversion.h"
 #include "core/engine/conversion_run.h"
 #include "core/engine/profile_record.h"
@@ -35,21 +38,24 @@ std::string Quoted(std::string_view cp1251) {
 }
 
 int UsageError(const Streams& streams, std::string_view message) {
-  Print(streams.err, "trulvex-cli: " + std::string(message));
-  Print(streams.err, "Справка: trulvex-cli help");
+  PrintError(streams, OneLine(message) + " (справка: trulvex-cli help)");
   return kExitUsage;
-}
-
-std::string FileMessage(std::string_view lead, const std::string& path) {
-  return std::string(lead) + "\n\"" + path + "\"";
 }
 
 void WarnUnmappable(const Streams& streams, std::size_t count) {
   if (count == 0) return;
-  Print(streams.err,
-        "Предупреждение: символов, которых нет в кодовой "
-        "странице 1251: " +
-            std::to_string(count) + "; индикатор не сможет их показать.");
+  PrintWarning(streams, "символов, которых нет в кодовой странице 1251: " +
+                            std::to_string(count) +
+                            "; индикатор не сможет их показать");
+}
+
+std::string DatabaseItself(const fs::path& file) {
+  return "файл \"" + file.string() + "\" — это сама база профилей";
+}
+
+// Standard output named as a file: "-".
+bool IsStandardOutput(const std::string& output) {
+  return output.empty() || output == "-";
 }
 
 // Strict reading of a number given on the command line.
@@ -139,8 +145,8 @@ bool OpenProfiles(const CliOptions& options, const Streams& streams,
     return true;
   }
   if (!FillProfileList(source->path, &source->names)) {
-    Print(streams.err, FileMessage("Не удалось открыть файл профилей ",
-                                   source->path.string()));
+    PrintError(streams, FileFailure("не удалось прочитать базу профилей",
+                                    source->path, ReadFailure(source->path)));
     return false;
   }
   return true;
@@ -155,6 +161,18 @@ std::optional<std::string> FindName(const std::vector<std::string>& names,
     if (NamesEqual(name, wanted)) return name;
   }
   return std::nullopt;
+}
+
+// A typed name no stored name can equal: it holds characters that code page
+// 1251, in which profile names are stored, cannot hold.
+bool RefuseUnencodableName(const Streams& streams, const std::string& typed) {
+  std::size_t unmappable = 0;
+  if (IsValidUtf8(typed)) Utf8ToCp1251(typed, &unmappable);
+  if (unmappable == 0) return false;
+  PrintError(streams, "имя профиля \"" + typed +
+                          "\" содержит символы, которых нет в кодовой "
+                          "странице 1251, а имена профилей хранятся в ней");
+  return true;
 }
 
 bool LoadFromSource(const ProfileSource& source, const std::string& name,
@@ -172,26 +190,42 @@ bool LoadFromSource(const ProfileSource& source, const std::string& name,
       return true;
     }
   }
-  Print(streams.err, FileMessage("Не удалось прочитать профиль " +
-                                     Quoted(name) + " из файла",
-                                 source.path.string()));
+  PrintError(streams,
+             FileFailure("не удалось прочитать профиль " + Quoted(name) + " из",
+                         source.path, ReadFailure(source.path)));
   return false;
 }
 
 int UnknownProfile(const Streams& streams, const std::string& typed,
                    const std::vector<std::string>& names) {
+  if (RefuseUnencodableName(streams, typed)) return kExitUsage;
+  // A long list would not make one line: it is a command away.
+  constexpr std::size_t kNamesShown = 10;
   std::string list;
-  for (const std::string& name : names) list += "\n  " + Quoted(name);
-  if (names.empty()) list = " нет ни одного.";
-  return UsageError(streams, "Профиль " + Quoted(ArgumentToCp1251(typed)) +
-                                 " не найден. Профили:" + list);
+  for (const std::string& name : names) {
+    list += (list.empty() ? "; профили: " : ", ") + Quoted(name);
+  }
+  if (names.empty()) list = ": профилей нет";
+  if (names.size() > kNamesShown) list = "; профили: trulvex-cli profiles list";
+  return UsageError(streams, "профиль " + Quoted(ArgumentToCp1251(typed)) +
+                                 " не найден" + list);
+}
+
+void ReportReadFailure(const CliOptions& options, const Streams& streams) {
+  if (options.input.empty()) {
+    PrintError(streams, "не удалось прочитать стандартный ввод: " +
+                            ErrorReason(LastSystemError()));
+  } else {
+    PrintError(streams, FileFailure("не удалось открыть", options.input,
+                                    ReadFailure(options.input)));
+  }
 }
 
 bool ReadText(const CliOptions& options, const Streams& streams,
               DecodedText* text) {
   std::string bytes;
   if (!ReadInput(options.input, streams.in, &bytes)) {
-    Print(streams.err, FileMessage("Не удалось открыть файл ", options.input));
+    ReportReadFailure(options, streams);
     return false;
   }
   *text = DecodeInput(std::move(bytes), options.input_encoding);
@@ -212,9 +246,8 @@ int ChooseProfile(const CliOptions& options, const Streams& streams,
   } else if (!source.names.empty()) {
     name = source.names.front();
   } else {
-    Print(streams.err, FileMessage("Не выбран профиль: в базе профилей нет ни "
-                                   "одного профиля",
-                                   source.path.string()));
+    PrintError(streams, "не выбран профиль: в базе профилей \"" +
+                            source.path.string() + "\" нет ни одного профиля");
     return kExitRefused;
   }
   if (!LoadFromSource(source, *name, streams, profile)) return kExitFileError;
@@ -235,20 +268,20 @@ int RunTable(const CliOptions& options, const Streams& streams) {
   DecodedText text;
   if (!ReadText(options, streams, &text)) return kExitFileError;
   if (text.cp1251.empty()) {
-    Print(streams.err, "Отсутствует преобразуемый текст");
+    PrintError(streams, "отсутствует преобразуемый текст");
     return kExitRefused;
   }
 
-  const bool to_stdout = options.output.empty();
+  const bool to_stdout = IsStandardOutput(options.output);
   const TextEncoding encoding = options.output_encoding.value_or(
       to_stdout && streams.out_is_terminal ? TextEncoding::kUtf8
                                            : text.encoding);
   std::unique_ptr<AtomicFileWriter> file;
   if (!to_stdout) {
-    file = AtomicFileWriter::Begin(ResolveTarget(options.output));
+    std::error_code reason;
+    file = AtomicFileWriter::Begin(ResolveTarget(options.output), &reason);
     if (!file) {
-      Print(streams.err,
-            FileMessage("Не удалось создать файл ", options.output));
+      PrintError(streams, CreateFailure(options.output, reason));
       return kExitFileError;
     }
   }
@@ -268,17 +301,22 @@ int RunTable(const CliOptions& options, const Streams& streams) {
   const RunStatus status =
       RunConversion(std::move(text.cp1251), profile, nullptr, write, limits);
   if (status == RunStatus::kTooLarge) {
-    Print(streams.err,
-          "Таблица получилась бы больше " +
-              std::to_string(kMaxTableBytes >> 30) +
-              " ГБ: уменьшите отступы, тексты профиля или исходный текст.");
+    PrintError(streams,
+               "таблица получилась бы больше " +
+                   std::to_string(kMaxTableBytes >> 30) +
+                   " ГБ: уменьшите отступы, тексты профиля или исходный текст");
     return kExitRefused;
   }
-  const bool stored = status == RunStatus::kCompleted &&
-                      (file ? file->Commit() : std::fflush(streams.out) == 0);
-  if (!stored) {
-    Print(streams.err, FileMessage("Не удалось записать файл ",
-                                   to_stdout ? "-" : options.output));
+  if (to_stdout) {
+    if (status != RunStatus::kCompleted || std::fflush(streams.out) != 0) {
+      PrintError(streams, "не удалось записать стандартный вывод: " +
+                              ErrorReason(LastSystemError()));
+      return kExitFileError;
+    }
+  } else if (status != RunStatus::kCompleted || !file->Commit()) {
+    PrintError(streams, FileFailure("не удалось записать", options.output,
+                                    file->error()) +
+                            "; файл остался прежним");
     return kExitFileError;
   }
   return kExitOk;
@@ -293,7 +331,7 @@ int RunPreview(const CliOptions& options, const Streams& streams) {
   // Characters outside the code page are reported as marks, one by one.
   std::string bytes;
   if (!ReadInput(options.input, streams.in, &bytes)) {
-    Print(streams.err, FileMessage("Не удалось открыть файл ", options.input));
+    ReportReadFailure(options, streams);
     return kExitFileError;
   }
   const DecodedText text =
@@ -305,36 +343,68 @@ int RunBin(const CliOptions& options, const Streams& streams) {
   const auto ask = [&options](const UserMessage&) {
     return options.append_past_end;
   };
+  const bool to_stdout = IsStandardOutput(options.output);
+  const BinSink to_out = [&streams](std::string_view bytes) {
+    return std::fwrite(bytes.data(), 1, bytes.size(), streams.out) ==
+           bytes.size();
+  };
   BinOutcome outcome;
+  std::error_code reason;
   if (options.input.empty()) {
     DecodedText text;
     if (!ReadText(options, streams, &text)) return kExitFileError;
-    outcome = StartBinConversion(std::filesystem::path(options.output),
-                                 std::move(text.cp1251), options.bin, ask);
+    StringChunks chunks(text.cp1251);
+    outcome = to_stdout
+                  ? StartBinConversion(chunks, options.bin, to_out)
+                  : StartBinConversion(std::filesystem::path(options.output),
+                                       chunks, options.bin, ask, &reason);
   } else {
     // A file is converted piece by piece, however large it is.
     FileChunks text(options.input, options.input_encoding);
-    outcome = StartBinConversion(std::filesystem::path(options.output), text,
-                                 options.bin, ask);
+    outcome = to_stdout
+                  ? StartBinConversion(text, options.bin, to_out)
+                  : StartBinConversion(std::filesystem::path(options.output),
+                                       text, options.bin, ask, &reason);
     if (outcome == BinOutcome::kTextUnreadable) {
-      Print(streams.err,
-            FileMessage("Не удалось открыть файл ", options.input));
+      PrintError(streams, FileFailure("не удалось прочитать", options.input,
+                                      ReadFailure(options.input)));
       return kExitFileError;
     }
     WarnUnmappable(streams, text.unmappable());
   }
-  const UserMessage message = BinOutcomeMessage(outcome, options.output);
+  if (to_stdout && outcome == BinOutcome::kSuccess &&
+      std::fflush(streams.out) != 0) {
+    outcome = BinOutcome::kWriteFailed;
+  }
   switch (outcome) {
     case BinOutcome::kSuccess:
-      Print(streams.out, message.text);
+      PrintStatus(streams, options.quiet,
+                  BinOutcomeMessage(outcome, options.output).text);
       return kExitOk;
     case BinOutcome::kCreateFailed:
-    case BinOutcome::kOpenFailed:
-    case BinOutcome::kWriteFailed:
-      Print(streams.err, message.text);
+      PrintError(streams, CreateFailure(options.output, reason));
       return kExitFileError;
+    case BinOutcome::kOpenFailed:
+      PrintError(streams,
+                 FileFailure("не удалось открыть", options.output, reason));
+      return kExitFileError;
+    case BinOutcome::kWriteFailed:
+      if (to_stdout) {
+        PrintError(streams, "не удалось записать стандартный вывод: " +
+                                ErrorReason(LastSystemError()));
+      } else {
+        PrintError(streams,
+                   FileFailure("не удалось записать", options.output, reason) +
+                       "; файл остался прежним");
+      }
+      return kExitFileError;
+    case BinOutcome::kNotConverted:
+      PrintError(streams,
+                 "преобразование не производилось: адрес --at не меньше "
+                 "размера файла (--past-end append дописывает в конец)");
+      return kExitRefused;
     default:
-      Print(streams.err, message.text);
+      PrintError(streams, BinOutcomeMessage(outcome, options.output).text);
       return kExitRefused;
   }
 }
@@ -375,6 +445,15 @@ int ShowProfile(const CliOptions& options, const Streams& streams) {
 }
 
 int ExportNamedProfiles(const CliOptions& options, const Streams& streams) {
+  // "DIR/" has no file name: ".prof" would make a hidden "DIR/.prof".
+  const std::string& typed = options.operands.front();
+  if (typed.ends_with('/') || fs::is_directory(WithProfileExtension(typed))) {
+    return UsageError(streams, "\"" + typed +
+                                   "\" — это каталог, а нужно имя файла, "
+                                   "например \"" +
+                                   (fs::path(typed) / "профили.prof").string() +
+                                   "\"");
+  }
   ProfileSource source;
   if (!OpenProfiles(options, streams, &source)) return kExitFileError;
   // Every name is checked first, so that a typing mistake writes nothing.
@@ -411,45 +490,49 @@ int ExportNamedProfiles(const CliOptions& options, const Streams& streams) {
   }
 
   for (const std::string& name : result.missing) {
-    Print(streams.err, ProfileNotFoundMessage(name).text);
+    PrintError(streams, ProfileNotFoundMessage(name).text);
   }
   switch (result.outcome) {
     case ExportOutcome::kExported:
       for (const std::string& name : result.exported) {
-        Print(streams.out, "Сохранён: " + Quoted(name));
+        PrintStatus(streams, options.quiet, "Сохранён: " + Quoted(name));
       }
       return kExitOk;
     case ExportOutcome::kRefusedDatabase:
-      Print(streams.err, ExportMessage(result)->text);
+      PrintError(streams, DatabaseItself(result.target));
       return kExitRefused;
     case ExportOutcome::kCreateFailed:
-      Print(streams.err, ExportMessage(result)->text);
+      PrintError(streams,
+                 CreateFailure(result.target, WriteFailure(result.target)));
       return kExitFileError;
     case ExportOutcome::kNothingExported:
       break;
   }
-  Print(streams.err, FileMessage("Не удалось прочитать профили из файла",
-                                 source.path.string()));
+  PrintError(streams, FileFailure("не удалось прочитать профили из",
+                                  source.path, ReadFailure(source.path)));
   return kExitFileError;
 }
 
 int ImportNamedProfiles(const CliOptions& options, const Streams& streams) {
   const fs::path database = DatabasePath(options);
   const fs::path file = options.operands.front();
-  const std::string file_text = file.string();
+  const auto no_profiles = [&] {
+    PrintError(streams, "в файле \"" + file.string() + "\" нет профилей");
+    return kExitRefused;
+  };
   switch (CheckImportSource(file, database)) {
     case ImportSourceStatus::kReady:
       break;
     case ImportSourceStatus::kRefusedDatabase:
-      Print(streams.err, NoAccessMessage(file).text);
+      PrintError(streams, DatabaseItself(file));
       return kExitRefused;
     case ImportSourceStatus::kIgnored:
       if (!ProfileDatabaseExists(file)) {
-        Print(streams.err, FileMessage("Не удалось открыть файл ", file_text));
+        PrintError(streams,
+                   FileFailure("не удалось открыть", file, ReadFailure(file)));
         return kExitFileError;
       }
-      Print(streams.err, FileMessage("Нет профилей в файле", file_text));
-      return kExitRefused;
+      return no_profiles();
   }
 
   // A missing database is made with the built-in profiles, as the program
@@ -461,20 +544,18 @@ int ImportNamedProfiles(const CliOptions& options, const Streams& streams) {
       existing.push_back(profile.name);
     }
   } else if (!FillProfileList(database, &existing)) {
-    Print(streams.err,
-          FileMessage("Не удалось открыть файл профилей ", database.string()));
+    PrintError(streams, FileFailure("не удалось прочитать базу профилей",
+                                    database, ReadFailure(database)));
     return kExitFileError;
   }
   const std::optional<std::vector<ImportEntry>> entries =
       ListImportEntries(file, existing);
   if (!entries) {
-    Print(streams.err, FileMessage("Не удалось открыть файл ", file_text));
+    PrintError(streams,
+               FileFailure("не удалось прочитать", file, ReadFailure(file)));
     return kExitFileError;
   }
-  if (entries->empty()) {
-    Print(streams.err, FileMessage("Нет профилей в файле", file_text));
-    return kExitRefused;
-  }
+  if (entries->empty()) return no_profiles();
 
   std::vector<std::string> chosen;
   std::vector<std::string> duplicates;
@@ -496,43 +577,57 @@ int ImportNamedProfiles(const CliOptions& options, const Streams& streams) {
       }
     }
   }
-  const auto print_duplicates = [&] {
+  // Without names only the new profiles come in: a profile of the same
+  // name is the user's own and is replaced only when asked for.
+  const auto report_duplicates = [&] {
+    if (duplicates.empty()) return;
     for (const std::string& name : duplicates) {
-      Print(streams.out,
-            "Пропущен, такое имя уже есть в базе: " + Quoted(name));
+      PrintStatus(streams, options.quiet,
+                  "Пропущен, такое имя уже есть в базе: " + Quoted(name));
     }
+    PrintStatus(streams, options.quiet,
+                "Заменить пропущенные: trulvex-cli profiles import --all "
+                "ФАЙЛ, или назовите их: trulvex-cli profiles import ФАЙЛ "
+                "ИМЯ...");
   };
   if (chosen.empty()) {
-    print_duplicates();
-    Print(streams.err,
-          ImportMessage(ImportOutcome::kNothingChosen, file, database)->text);
-    return kExitRefused;
+    report_duplicates();
+    return kExitOk;
   }
 
   if (create) {
+    if (!options.profiles_file) EnsureDataDirectory(database.parent_path());
     if (!CreateProfileDatabase(database)) {
-      Print(streams.err,
-            FileMessage("Не удалось создать файл ", database.string()));
+      PrintError(streams, CreateFailure(database, WriteFailure(database)));
       return kExitFileError;
     }
-    Print(streams.out, "Создана база профилей \"" + database.string() + "\"");
+    PrintStatus(streams, options.quiet,
+                "Создана база профилей \"" + database.string() + "\"");
   }
   const ImportResult result = ImportProfiles(file, database, chosen);
   for (const std::string& name : result.imported) {
-    Print(streams.out, "Загружен: " + Quoted(name));
+    PrintStatus(streams, options.quiet, "Загружен: " + Quoted(name));
   }
-  print_duplicates();
+  report_duplicates();
   for (const std::string& name : result.skipped) {
-    Print(streams.err, "Не загружен: " + Quoted(name));
+    PrintError(streams, "не загружен профиль " + Quoted(name) +
+                            ": его нельзя сохранить в базе как есть");
   }
-  if (const auto message = ImportMessage(result.outcome, file, database)) {
-    Print(streams.err, result.outcome == ImportOutcome::kWriteFailed
-                           ? FileMessage(message->text, database.string())
-                           : message->text);
-    return result.outcome == ImportOutcome::kRefusedDatabase ? kExitRefused
-                                                             : kExitFileError;
+  switch (result.outcome) {
+    case ImportOutcome::kImported:
+      return result.skipped.empty() ? kExitOk : kExitRefused;
+    case ImportOutcome::kWriteFailed:
+      PrintError(streams, FileFailure("не удалось записать базу профилей",
+                                      database, WriteFailure(database)) +
+                              "; она осталась прежней");
+      return kExitFileError;
+    case ImportOutcome::kRefusedDatabase:
+      PrintError(streams, DatabaseItself(file));
+      return kExitRefused;
+    default:
+      PrintError(streams, ImportMessage(result.outcome, file, database)->text);
+      return kExitFileError;
   }
-  return result.imported.empty() ? kExitRefused : kExitOk;
 }
 
 int RunProfiles(const CliOptions& options, const Streams& streams) {
@@ -560,7 +655,7 @@ int RunCli(const std::vector<std::string>& args, const Streams& streams) {
       std::fputs(HelpText(), streams.out);
       return kExitOk;
     case Command::kVersion:
-      Print(streams.out, "trulvex-cli " TRULVEX_VERSION);
+      Print(streams.out, std::string("trulvex-cli ") + kVersion);
       return kExitOk;
     case Command::kTable:
       return RunTable(options, streams);

@@ -34,7 +34,8 @@ class ArgumentReader {
 
   bool Done() const { return next_ >= args_.size(); }
 
-  // Splits the next argument into its option name and an attached value.
+  // Splits the next argument into its option name and an attached value:
+  // "--name=value", or "-pNAME" for a short option that takes a value.
   void Take(bool split, std::string* name,
             std::optional<std::string>* attached) {
     const std::string& arg = args_[next_++];
@@ -43,9 +44,20 @@ class ArgumentReader {
     if (split && arg.starts_with("--") && eq != std::string::npos) {
       *name = arg.substr(0, eq);
       *attached = arg.substr(eq + 1);
+    } else if (split && arg.size() > 2 && arg[0] == '-' &&
+               std::string_view("poe").find(arg[1]) != std::string_view::npos) {
+      *name = arg.substr(0, 2);
+      *attached = arg.substr(2);
     } else {
       *name = arg;
     }
+  }
+
+  // Takes the next argument when it is a number: an optional value given
+  // after a blank.
+  std::optional<std::string> TakeNumber() {
+    if (Done() || !AllDigits(args_[next_])) return std::nullopt;
+    return args_[next_++];
   }
 
   // The value of an option: attached, or the next argument.
@@ -86,7 +98,9 @@ bool ParseCommon(const std::string& name, ArgumentReader* reader,
                  std::string* error, bool* handled) {
   *handled = true;
   std::string value;
-  if (name == "-o" || name == "--output") {
+  if (name == "-q" || name == "--quiet") {
+    options->quiet = true;
+  } else if (name == "-o" || name == "--output") {
     if (!reader->Value(name, attached, &value, error)) return false;
     if (value.empty()) {
       *error = "Не указан путь к файлу результата.";
@@ -217,13 +231,16 @@ bool ParseBinOption(const std::string& name, ArgumentReader* reader,
     bin.SaveFile = 1;
   } else if (name == "--at") {
     if (!reader->Value(name, attached, &value, error)) return false;
-    if (!AllDigits(value) || value.size() > 19) {
-      *error = "Начальный адрес должен быть десятичным числом, получено \"" +
-               value + "\".";
+    const std::optional<std::uint64_t> address = ParseAddress(value);
+    if (!address) {
+      *error =
+          "Начальный адрес должен быть числом: десятичным (16) или "
+          "шестнадцатеричным (0x10, $10, 10h), получено \"" +
+          value + "\".";
       return false;
     }
     bin.AddFile = 1;
-    bin.start_address = value;
+    bin.start_address = std::to_string(*address);
   } else if (name == "--replace") {
     bin.AsAddFile = 1;
   } else if (name == "--past-end") {
@@ -237,6 +254,9 @@ bool ParseBinOption(const std::string& name, ArgumentReader* reader,
     bin.DelErrSunmol = 1;
   } else if (name == "--delete-spaces") {
     bin.DelSpace = 1;
+    // The count may follow after a blank; a file named by digits alone is
+    // then written as ./123.
+    if (!*attached) *attached = reader->TakeNumber();
     if (*attached) {
       const std::string& count = **attached;
       if (!AllDigits(count) || count.size() > 3 || std::stoi(count) < 1 ||
@@ -339,6 +359,8 @@ ParseResult ParseProfiles(const std::vector<std::string>& args) {
       }
     } else if (name == "--all" && !attached) {
       options.import_all = true;
+    } else if ((name == "-q" || name == "--quiet") && !attached) {
+      options.quiet = true;
     } else {
       result.error = "Неизвестный параметр " + name + ".";
       return result;
@@ -426,7 +448,13 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
   if (options.command == Command::kBin) {
     const BinOptions& bin = options.bin;
     if (options.output.empty()) {
-      result.error = "Не указан файл результата: -o ФАЙЛ.";
+      result.error =
+          "Не указан файл результата: -o ФАЙЛ (или -o - для "
+          "стандартного вывода).";
+    } else if (options.output == "-" && bin.SaveFile == 1) {
+      result.error =
+          "Параметр --existing требует файл: стандартный вывод нельзя "
+          "дополнить.";
     } else if (bin.AddFile == 1 && bin.SaveFile != 1) {
       result.error = "Параметр --at действует только вместе с --existing.";
     } else if (bin.AsAddFile == 1 && bin.AddFile != 1) {
@@ -436,28 +464,64 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
   return result;
 }
 
+std::optional<std::uint64_t> ParseAddress(std::string_view text) {
+  int base = 10;
+  if (text.starts_with("0x") || text.starts_with("0X")) {
+    text.remove_prefix(2);
+    base = 16;
+  } else if (text.starts_with('$')) {
+    text.remove_prefix(1);
+    base = 16;
+  } else if (text.ends_with('h') || text.ends_with('H')) {
+    text.remove_suffix(1);
+    base = 16;
+  }
+  if (text.empty()) return std::nullopt;
+  std::uint64_t value = 0;
+  for (const char c : text) {
+    int digit;
+    if (c >= '0' && c <= '9') {
+      digit = c - '0';
+    } else if (base == 16 && c >= 'a' && c <= 'f') {
+      digit = c - 'a' + 10;
+    } else if (base == 16 && c >= 'A' && c <= 'F') {
+      digit = c - 'A' + 10;
+    } else {
+      return std::nullopt;
+    }
+    if (value > (UINT64_MAX - static_cast<std::uint64_t>(digit)) /
+                    static_cast<std::uint64_t>(base)) {
+      return std::nullopt;
+    }
+    value = value * static_cast<std::uint64_t>(base) +
+            static_cast<std::uint64_t>(digit);
+  }
+  return value;
+}
+
 const char* HelpText() {
   return R"(trulvex-cli — перевод текста в коды знакогенератора HD44780 (кириллица)
 
 Использование:
   trulvex-cli table [-p ИМЯ] [--profiles БАЗА] [--set КЛЮЧ=ЗНАЧЕНИЕ]...
                     [-e auto|cp1251|utf-8] [--output-encoding cp1251|utf-8]
-                    [-o ФАЙЛ] [ФАЙЛ|-]
-  trulvex-cli bin -o ФАЙЛ [--existing] [--at АДРЕС] [--replace]
+                    [-o ФАЙЛ|-] [-q] [ФАЙЛ|-]
+  trulvex-cli bin -o ФАЙЛ|- [--existing] [--at АДРЕС] [--replace]
                   [--past-end append|cancel] [--delete-undisplayable]
-                  [--delete-spaces[=N]] [-e auto|cp1251|utf-8] [ФАЙЛ|-]
+                  [--delete-spaces [N]] [-e auto|cp1251|utf-8] [-q] [ФАЙЛ|-]
   trulvex-cli preview [-p ИМЯ] [--profiles БАЗА] [--set КЛЮЧ=ЗНАЧЕНИЕ]...
                       [--size СxР] [--format text|png] [--scale N]
                       [--theme green|blue|white] [-e auto|cp1251|utf-8]
                       [-o ФАЙЛ|-] [ФАЙЛ|-]
   trulvex-cli profiles list [--profiles БАЗА]
   trulvex-cli profiles show ИМЯ [--profiles БАЗА]
-  trulvex-cli profiles export ФАЙЛ ИМЯ... [--profiles БАЗА]
-  trulvex-cli profiles import ФАЙЛ [ИМЯ...] [--all] [--profiles БАЗА]
-  trulvex-cli help
+  trulvex-cli profiles export ФАЙЛ ИМЯ... [--profiles БАЗА] [-q]
+  trulvex-cli profiles import ФАЙЛ [ИМЯ...] [--all] [--profiles БАЗА] [-q]
+  trulvex-cli help | -h | --help
+  trulvex-cli --version
 
-table  Таблица данных для ассемблера или Basic по профилю.
-       -p ИМЯ           профиль из базы профилей (без учёта регистра
+table  Таблица данных для ассемблера, C или Basic по профилю.
+       -p ИМЯ, -pИМЯ    профиль из базы профилей (без учёта регистра
                         латинских букв); без -p берётся первый профиль
        --profiles БАЗА  файл базы профилей (он должен существовать) вместо
                         Profile.prof из каталога данных программы; пока
@@ -468,17 +532,23 @@ table  Таблица данных для ассемблера или Basic по
                         корректный UTF-8 с не-ASCII символами, иначе cp1251
        --output-encoding  кодировка таблицы; по умолчанию кодировка текста
                         (UTF-8, если вывод идёт на терминал)
-       -o ФАЙЛ          записать таблицу в файл (по умолчанию — на экран)
+       -o ФАЙЛ          записать таблицу в файл; без -o или с -o - таблица
+                        идёт на стандартный вывод
+       Строки таблицы всегда кончаются на CR LF, как того требует формат,
+       в том числе на терминале; убрать CR: trulvex-cli table ... | tr -d '\r'
 
 bin    Коды символов в виде байтов двоичного файла.
-       -o ФАЙЛ          файл результата (новый файл заменяет прежний)
+       -o ФАЙЛ          файл результата (новый файл заменяет прежний);
+                        -o - — стандартный вывод (только байты)
        --existing       дописать в существующий файл (создаётся, если его нет)
-       --at АДРЕС       вставить с этого смещения (десятичное, от 0)
+       --at АДРЕС       вставить с этого смещения: десятичное (16) или
+                        шестнадцатеричное (0x10, $10, 10h), от 0
        --replace        вместе с --at: заменить байты вместо вставки
        --past-end       если адрес не меньше размера файла: append — дописать
                         в конец, cancel — ничего не записывать (по умолчанию)
        --delete-undisplayable  удалять неотображаемые символы
-       --delete-spaces[=N]     оставлять не больше N пробелов подряд (1–100, 2)
+       --delete-spaces [N]     оставлять не больше N пробелов подряд
+                        (1–100, по умолчанию 2; также --delete-spaces=N)
 
 preview  Текст на индикаторе так, как его покажет знакогенератор с
        кириллицей: строки текста занимают строки индикатора по порядку,
@@ -504,11 +574,18 @@ profiles  Профили из базы профилей (вывод в UTF-8).
                         (расширение .prof добавляется, если его нет)
        import ФАЙЛ [ИМЯ...]  загрузить профили из файла .prof в базу:
                         названные, а без имён — те, чьих имён в базе ещё
-                        нет; --all — все. Профиль с именем, которое в базе
-                        уже есть, заменяет прежний. Если базы нет, она
-                        создаётся с тремя встроенными профилями.
+                        нет (о пропущенных сообщается); --all — все.
+                        Профиль с именем, которое в базе уже есть,
+                        заменяет прежний. Если базы нет, она создаётся с
+                        тремя встроенными профилями.
 
-Текст читается из ФАЙЛА или со стандартного ввода, если ФАЙЛ не указан или "-".
+-q, --quiet  не выводить сообщения о ходе работы («Преобразование успешно
+             завершено.», «Сохранён: ...»); ошибки выводятся всегда.
+Сообщения идут на стандартный поток ошибок, результат — на стандартный
+вывод. Текст читается из ФАЙЛА или со стандартного ввода, если ФАЙЛ не
+указан или "-". Файлы данных: $TRULVEX_DATA_DIR, иначе каталог программы,
+если там есть Profile.prof или файл portable, иначе $XDG_CONFIG_HOME/trulvex
+(~/.config/trulvex).
 Коды возврата: 0 — успех, 1 — команда отклонена (preview: текст не
 поместился или не весь отображается), 2 — ошибка в параметрах, 3 — ошибка
 файла.

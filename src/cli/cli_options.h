@@ -1,8 +1,10 @@
 #ifndef TRULVEX_CLI_CLI_OPTIONS_H_
 #define TRULVEX_CLI_CLI_OPTIONS_H_
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -26,8 +28,10 @@ struct CliOptions {
   // Input: a path, or empty for standard input.
   std::string input;
   InputEncoding input_encoding = InputEncoding::kAuto;
-  // Output: a path, or empty for standard output (table only).
+  // Output: a path; empty (table only) or "-" for standard output.
   std::string output;
+  // -q: no status lines, only errors and warnings.
+  bool quiet = false;
   // --profiles: the profile database to use instead of the data directory's.
   std::optional<std::string> profiles_file;
 
@@ -61,6 +65,9 @@ struct ParseResult {
 
 // Reads the arguments after the program name.
 ParseResult ParseArguments(const std::vector<std::string>& args);
+
+// A start address as typed: decimal, or hexadecimal as 0x10, $10 or 10h.
+std::optional<std::uint64_t> ParseAddress(std::string_view text);
 
 // The help text of the converter (UTF-8).
 const char* HelpText();

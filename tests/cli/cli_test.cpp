@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -122,15 +123,30 @@ TEST(CliTest, RefusalsAndErrorsWriteNothing) {
     Args args;
     int status;
     std::string input = "AB";
-    const char* message = "\n";  // a part of the message
+    std::string message = "";  // a part of the message
   } cases[] = {
-      {{"table", "-o", out}, kExitRefused, "", "Отсутствует"},
-      {{"bin", "-o", out}, kExitRefused, "\xEF\xBB\xBF", "Отсутствует"},
-      {{"table", (dir / "none").string()}, kExitFileError},
-      {{"table", dir.path().string()}, kExitFileError},
-      {{"table", "-o", locked, in}, kExitFileError},
-      {{"bin", "-o", out, (dir / "none").string()}, kExitFileError},
-      {{"bin", "--existing", "-o", locked, in}, kExitFileError},
+      {{"table", "-o", out}, kExitRefused, "", "отсутствует"},
+      {{"bin", "-o", out}, kExitRefused, "\xEF\xBB\xBF", "отсутствует"},
+      {{"table", (dir / "none").string()},
+       kExitFileError,
+       "",
+       "не удалось открыть \"" + (dir / "none").string() +
+           "\": нет такого файла"},
+      {{"table", dir.path().string()}, kExitFileError, "", ": это каталог"},
+      {{"table", "-o", locked, in},
+       kExitFileError,
+       "",
+       "не удалось создать \"" + locked + "\": файл только для чтения"},
+      {{"table", "-o", (dir / "no" / "x").string(), in},
+       kExitFileError,
+       "",
+       "x\": нет такого каталога"},
+      {{"table", "-o", dir.path().string(), in}, kExitFileError, "", "каталог"},
+      {{"bin", "-o", out, (dir / "none").string()},
+       kExitFileError,
+       "",
+       "нет такого файла"},
+      {{"bin", "--existing", "-o", locked, in}, kExitFileError, "", locked},
       {{"table", "-p", "ASM - DT For PIC"}, kExitUsage, "", kDtName},
       {{"table", "--set", "Bogus=1", "-o", out}, kExitUsage},
       {{"table", "--set", "CommentState=256", "-o", out}, kExitUsage},
@@ -145,7 +161,12 @@ TEST(CliTest, RefusalsAndErrorsWriteNothing) {
   for (const auto& c : cases) {
     const auto result = RunCliOn(c.args, c.input);
     EXPECT_EQ(result.status, c.status) << c.args.back();
+    // One line, named after the program, whatever went wrong.
+    EXPECT_TRUE(result.err.starts_with("trulvex-cli: ")) << result.err;
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1)
+        << result.err;
     EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+    EXPECT_EQ(result.out, "");
     EXPECT_EQ(FileNames(dir.path()), Args{"locked"}) << c.args.back();
   }
   EXPECT_EQ(ReadFile(dir / "locked"), "old");

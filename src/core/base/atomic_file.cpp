@@ -1,9 +1,12 @@
 #include "core/base/atomic_file.h"
 
+#include <cerrno>
 #include <random>
 #include <string>
 #include <system_error>
 #include <vector>
+
+#include "core/base/error_reason.h"
 
 namespace trulvex {
 namespace fs = std::filesystem;
@@ -37,13 +40,26 @@ fs::path ResolveTarget(const fs::path& path) {
 }
 
 std::unique_ptr<AtomicFileWriter> AtomicFileWriter::Begin(
-    const fs::path& target) {
-  std::error_code error;
-  const fs::file_status status = fs::status(target, error);
-  if (fs::is_directory(status) || IsReadOnlyFile(target)) return nullptr;
+    const fs::path& target, std::error_code* error) {
+  std::error_code ignored;
+  std::error_code& reason = error != nullptr ? *error : ignored;
+  reason.clear();
+  std::error_code status_error;
+  const fs::file_status status = fs::status(target, status_error);
+  if (fs::is_directory(status)) {
+    reason = std::make_error_code(std::errc::is_a_directory);
+    return nullptr;
+  }
+  if (IsReadOnlyFile(target)) {
+    reason = std::make_error_code(std::errc::permission_denied);
+    return nullptr;
+  }
   if (fs::exists(status) && !fs::is_regular_file(status)) {
     std::FILE* file = std::fopen(target.string().c_str(), "wb");
-    if (file == nullptr) return nullptr;
+    if (file == nullptr) {
+      reason = LastSystemError();
+      return nullptr;
+    }
     return std::unique_ptr<AtomicFileWriter>(
         new AtomicFileWriter(target, fs::path(), file));
   }
@@ -59,6 +75,7 @@ std::unique_ptr<AtomicFileWriter> AtomicFileWriter::Begin(
       return std::unique_ptr<AtomicFileWriter>(
           new AtomicFileWriter(target, temp, file));
     }
+    reason = LastSystemError();
     if (errno != EEXIST) break;
   }
   return nullptr;
@@ -76,11 +93,18 @@ AtomicFileWriter::~AtomicFileWriter() {
   }
 }
 
+bool AtomicFileWriter::Fail(std::error_code error) {
+  if (!failed_)
+    error_ = error ? error : std::make_error_code(std::errc::io_error);
+  failed_ = true;
+  return false;
+}
+
 bool AtomicFileWriter::Write(std::string_view bytes) {
   if (failed_ || file_ == nullptr) return false;
   if (!bytes.empty() &&
       std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
-    failed_ = true;
+    Fail(LastSystemError());
   }
   return !failed_;
 }
@@ -88,13 +112,17 @@ bool AtomicFileWriter::Write(std::string_view bytes) {
 bool AtomicFileWriter::CopyFrom(std::FILE* source, std::uint64_t offset,
                                 std::uint64_t length) {
   if (length == 0) return !failed_;
-  if (!SeekTo(source, offset)) return failed_ = true, false;
+  if (!SeekTo(source, offset)) return Fail(LastSystemError());
   std::vector<char> buffer(std::size_t{1} << 20);
   while (length > 0 && !failed_) {
     const std::size_t want = static_cast<std::size_t>(
         std::min<std::uint64_t>(length, buffer.size()));
     const std::size_t got = std::fread(buffer.data(), 1, want, source);
-    if (got != want) return failed_ = true, false;
+    if (got != want) {
+      return Fail(std::ferror(source) != 0
+                      ? LastSystemError()
+                      : std::make_error_code(std::errc::io_error));
+    }
     Write({buffer.data(), got});
     length -= got;
   }
@@ -104,9 +132,11 @@ bool AtomicFileWriter::CopyFrom(std::FILE* source, std::uint64_t offset,
 bool AtomicFileWriter::Commit() {
   if (file_ == nullptr) return false;
   const bool flushed = std::fflush(file_) == 0 && std::ferror(file_) == 0;
+  if (!flushed) Fail(LastSystemError());
   const bool closed = std::fclose(file_) == 0;
+  if (!closed) Fail(LastSystemError());
   file_ = nullptr;
-  if (failed_ || !flushed || !closed) return false;
+  if (failed_) return false;
   if (direct()) return true;
   std::error_code error;
   const fs::file_status old_status = fs::status(target_, error);
@@ -114,7 +144,7 @@ bool AtomicFileWriter::Commit() {
     fs::permissions(temp_, old_status.permissions(), error);
   }
   fs::rename(temp_, target_, error);
-  if (error) return false;
+  if (error) return Fail(error);
   committed_ = true;
   return true;
 }

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 #include <string_view>
+#include <system_error>
 
 namespace trulvex {
 
@@ -22,9 +23,10 @@ class AtomicFileWriter {
   // Starts the replacement of `target` (which need not exist). Returns
   // null when the target is read-only, a directory, or no temporary file
   // can be made beside it. A device or pipe (say /dev/null) cannot be
-  // replaced and holds nothing to keep: it is written directly.
+  // replaced and holds nothing to keep: it is written directly. `error`,
+  // when given, receives why it failed.
   static std::unique_ptr<AtomicFileWriter> Begin(
-      const std::filesystem::path& target);
+      const std::filesystem::path& target, std::error_code* error = nullptr);
 
   ~AtomicFileWriter();
   AtomicFileWriter(const AtomicFileWriter&) = delete;
@@ -35,16 +37,21 @@ class AtomicFileWriter {
   bool CopyFrom(std::FILE* source, std::uint64_t offset, std::uint64_t length);
   // Puts the new content in the target's place, keeping its permissions.
   bool Commit();
+  // Why the first failed step failed; no error while all went well.
+  std::error_code error() const { return error_; }
 
  private:
   AtomicFileWriter(std::filesystem::path target, std::filesystem::path temp,
                    std::FILE* file);
   bool direct() const { return temp_.empty(); }
+  // Records the first failure; returns false for the caller to pass on.
+  bool Fail(std::error_code error);
 
   std::filesystem::path target_;
   std::filesystem::path temp_;
   std::FILE* file_;
   bool failed_ = false;
+  std::error_code error_;
   bool committed_ = false;
 };
 

@@ -1,9 +1,7 @@
 #include "core/base/data_directory.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
-#include <random>
 #include <string>
 #include <system_error>
 
@@ -23,21 +21,6 @@ std::string Environment(const char* name) {
   return value != nullptr ? value : "";
 }
 
-// Asking for permission bits says nothing for root or on network drives:
-// only creating a file tells whether files can be created.
-bool CanCreateFiles(const fs::path& directory) {
-  std::error_code error;
-  if (directory.empty() || !fs::is_directory(directory, error)) return false;
-  std::random_device seed;
-  const fs::path probe =
-      directory / (".trulvex-write-test-" + std::to_string(seed()));
-  std::FILE* file = std::fopen(probe.string().c_str(), "wbx");
-  if (file == nullptr) return false;
-  std::fclose(file);
-  fs::remove(probe, error);
-  return true;
-}
-
 fs::path UserConfigDirectory() {
 #if defined(_WIN32)
   const std::string base = Environment("APPDATA");
@@ -47,8 +30,11 @@ fs::path UserConfigDirectory() {
   return home.empty() ? fs::path()
                       : fs::path(home) / "Library" / "Preferences" / "trulvex";
 #else
+  // A relative XDG_CONFIG_HOME is invalid and is ignored.
   const std::string config = Environment("XDG_CONFIG_HOME");
-  if (!config.empty()) return fs::path(config) / "trulvex";
+  if (!config.empty() && fs::path(config).is_absolute()) {
+    return fs::path(config) / "trulvex";
+  }
   const std::string home = Environment("HOME");
   return home.empty() ? fs::path() : fs::path(home) / ".config" / "trulvex";
 #endif
@@ -74,14 +60,25 @@ fs::path ExecutableDirectory() {
 #endif
 }
 
+bool IsPortableInstall(const fs::path& executable_directory) {
+  if (executable_directory.empty()) return false;
+  std::error_code error;
+  return fs::exists(executable_directory / kProfileDatabaseName, error) ||
+         fs::exists(executable_directory / kPortableMarkerName, error);
+}
+
 fs::path ResolveDataDirectory(const fs::path& executable_directory) {
   const std::string configured = Environment("TRULVEX_DATA_DIR");
   if (!configured.empty()) return fs::path(configured);
-  if (CanCreateFiles(executable_directory)) return executable_directory;
-  const fs::path user = UserConfigDirectory();
+  if (IsPortableInstall(executable_directory)) return executable_directory;
+  return UserConfigDirectory();
+}
+
+bool EnsureDataDirectory(const fs::path& directory) {
+  if (directory.empty()) return false;
   std::error_code error;
-  if (!user.empty()) fs::create_directories(user, error);
-  return user;
+  fs::create_directories(directory, error);
+  return fs::is_directory(directory, error);
 }
 
 fs::path DataDirectory() { return ResolveDataDirectory(ExecutableDirectory()); }

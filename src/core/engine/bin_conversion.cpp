@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "core/base/atomic_file.h"
+#include "core/base/error_reason.h"
 #include "core/engine/code_mapping.h"
 #include "core/engine/text_preparation.h"
 
@@ -39,7 +40,7 @@ bool AnyDisplayable(TextChunks& text, bool flatten) {
 
 // Writes the display codes of the whole text; false when the text or the
 // file failed. `count` receives the number of codes.
-bool WriteCodeStream(TextChunks& text, bool flatten, AtomicFileWriter* writer,
+bool WriteCodeStream(TextChunks& text, bool flatten, const BinSink& sink,
                      std::uint64_t* count) {
   *count = 0;
   if (!text.Rewind()) return false;
@@ -48,40 +49,66 @@ bool WriteCodeStream(TextChunks& text, bool flatten, AtomicFileWriter* writer,
   for (std::string_view chunk; !(chunk = text.Next()).empty();) {
     buffer.resize(LcdCodeStream::Room(chunk.size()));
     const std::size_t written = codes.Map(chunk, buffer.data());
-    if (!writer->Write({buffer.data(), written})) return false;
+    if (!sink({buffer.data(), written})) return false;
     *count += written;
   }
   return !text.failed();
 }
 
-BinOutcome WriteNewFile(const fs::path& target, TextChunks& text,
-                        bool flatten) {
-  std::unique_ptr<AtomicFileWriter> writer = AtomicFileWriter::Begin(target);
+BinSink WriterSink(AtomicFileWriter& writer) {
+  return [&writer](std::string_view bytes) { return writer.Write(bytes); };
+}
+
+BinOutcome WriteFailed(const AtomicFileWriter& writer,
+                       std::error_code* reason) {
+  *reason = writer.error();
+  return BinOutcome::kWriteFailed;
+}
+
+BinOutcome WriteNewFile(const fs::path& target, TextChunks& text, bool flatten,
+                        std::error_code* reason) {
+  std::unique_ptr<AtomicFileWriter> writer =
+      AtomicFileWriter::Begin(target, reason);
   if (!writer) return BinOutcome::kCreateFailed;
   std::uint64_t count = 0;
-  if (!WriteCodeStream(text, flatten, writer.get(), &count)) {
+  if (!WriteCodeStream(text, flatten, WriterSink(*writer), &count)) {
     return text.failed() ? BinOutcome::kTextUnreadable
-                         : BinOutcome::kWriteFailed;
+                         : WriteFailed(*writer, reason);
   }
-  return writer->Commit() ? BinOutcome::kSuccess : BinOutcome::kWriteFailed;
+  return writer->Commit() ? BinOutcome::kSuccess : WriteFailed(*writer, reason);
 }
 
 BinOutcome WriteExistingFile(const fs::path& target, TextChunks& text,
                              bool flatten, const BinOptions& options,
-                             const AppendPastEndQuestion& ask) {
+                             const AppendPastEndQuestion& ask,
+                             std::error_code* reason) {
   std::error_code error;
   const bool exists = fs::exists(target, error);
   FilePtr old;
   std::uint64_t size = 0;
   if (exists) {
-    if (!fs::is_regular_file(target, error) || IsReadOnlyFile(target)) {
+    if (fs::is_directory(target, error)) {
+      *reason = std::make_error_code(std::errc::is_a_directory);
+      return BinOutcome::kOpenFailed;
+    }
+    if (!fs::is_regular_file(target, error)) {
+      *reason = std::make_error_code(std::errc::not_supported);
+      return BinOutcome::kOpenFailed;
+    }
+    if (IsReadOnlyFile(target)) {
+      *reason = std::make_error_code(std::errc::permission_denied);
       return BinOutcome::kOpenFailed;
     }
     old.reset(std::fopen(target.string().c_str(), "rb"));
+    if (!old) *reason = LastSystemError();
     size = fs::file_size(target, error);
-    if (!old || error) return BinOutcome::kOpenFailed;
+    if (!old || error) {
+      if (!*reason) *reason = error;
+      return BinOutcome::kOpenFailed;
+    }
   }
-  std::unique_ptr<AtomicFileWriter> writer = AtomicFileWriter::Begin(target);
+  std::unique_ptr<AtomicFileWriter> writer =
+      AtomicFileWriter::Begin(target, reason);
   if (!writer) return BinOutcome::kOpenFailed;
 
   // Where the new bytes go.
@@ -95,10 +122,10 @@ BinOutcome WriteExistingFile(const fs::path& target, TextChunks& text,
     }
   }
   std::uint64_t count = 0;
-  if (!writer->CopyFrom(old.get(), 0, at)) return BinOutcome::kWriteFailed;
-  if (!WriteCodeStream(text, flatten, writer.get(), &count)) {
+  if (!writer->CopyFrom(old.get(), 0, at)) return WriteFailed(*writer, reason);
+  if (!WriteCodeStream(text, flatten, WriterSink(*writer), &count)) {
     return text.failed() ? BinOutcome::kTextUnreadable
-                         : BinOutcome::kWriteFailed;
+                         : WriteFailed(*writer, reason);
   }
   // The old bytes go on after the new ones: all of them when inserting,
   // those past the overwritten stretch when replacing.
@@ -107,21 +134,54 @@ BinOutcome WriteExistingFile(const fs::path& target, TextChunks& text,
                                    : at;
   const bool written = writer->CopyFrom(old.get(), resume, size - resume);
   old.reset();
-  if (!written || !writer->Commit()) return BinOutcome::kWriteFailed;
+  if (!written || !writer->Commit()) return WriteFailed(*writer, reason);
   return BinOutcome::kSuccess;
 }
 
 BinOutcome WriteCodes(const fs::path& path, TextChunks& text, bool flatten,
                       const BinOptions& options,
-                      const AppendPastEndQuestion& ask) {
+                      const AppendPastEndQuestion& ask,
+                      std::error_code* reason) {
   if (!AnyDisplayable(text, flatten)) {
     return text.failed() ? BinOutcome::kTextUnreadable
                          : BinOutcome::kNothingDisplayable;
   }
   const fs::path target = ResolveTarget(path);
   return options.SaveFile == 1
-             ? WriteExistingFile(target, text, flatten, options, ask)
-             : WriteNewFile(target, text, flatten);
+             ? WriteExistingFile(target, text, flatten, options, ask, reason)
+             : WriteNewFile(target, text, flatten, reason);
+}
+
+// Checks the text and cleans it when the options ask: `write` receives the
+// cleaned text, or nothing when the text is to be mapped as it is read
+// (flattening alone never empties a text, so it is done while mapping).
+template <typename Write>
+BinOutcome WithPreparedText(TextChunks& text, const BinOptions& options,
+                            const Write& write) {
+  if (!text.Rewind() || text.Next().empty()) {
+    return text.failed() ? BinOutcome::kTextUnreadable : BinOutcome::kNoText;
+  }
+  try {
+    if (options.DelErrSunmol == 1 || options.DelSpace == 1) {
+      // Cleaning looks across piece borders: it takes the text whole.
+      std::string whole;
+      text.Rewind();
+      for (std::string_view chunk; !(chunk = text.Next()).empty();) {
+        whole += chunk;
+      }
+      if (text.failed()) return BinOutcome::kTextUnreadable;
+      whole = CleanText(FlattenText(std::move(whole)), options.DelSpace,
+                        options.CountSpace, options.DelErrSunmol);
+      if (whole.empty()) return BinOutcome::kNoText;
+      return write(std::move(whole));
+    }
+    if (NeedsStartAddress(options) && options.start_address.empty()) {
+      return BinOutcome::kNoStartAddress;
+    }
+    return write(std::string());
+  } catch (const std::bad_alloc&) {
+    return BinOutcome::kOutOfMemory;
+  }
 }
 
 std::string QuotedPath(std::string_view lead, std::string_view path) {
@@ -153,51 +213,60 @@ std::string_view StringChunks::Next() {
 
 BinOutcome StartBinConversion(const fs::path& path, std::string text,
                               const BinOptions& options,
-                              const AppendPastEndQuestion& ask) {
+                              const AppendPastEndQuestion& ask,
+                              std::error_code* reason) {
   StringChunks chunks(text);
-  return StartBinConversion(path, chunks, options, ask);
+  return StartBinConversion(path, chunks, options, ask, reason);
 }
 
 BinOutcome StartBinConversion(const fs::path& path, TextChunks& text,
                               const BinOptions& options,
-                              const AppendPastEndQuestion& ask) {
+                              const AppendPastEndQuestion& ask,
+                              std::error_code* reason) {
   if (path.empty()) return BinOutcome::kNoPath;
-  if (!text.Rewind() || text.Next().empty()) {
-    return text.failed() ? BinOutcome::kTextUnreadable : BinOutcome::kNoText;
-  }
-  try {
-    if (options.DelErrSunmol == 1 || options.DelSpace == 1) {
-      // Cleaning looks across piece borders: it takes the text whole.
-      std::string whole;
-      text.Rewind();
-      for (std::string_view chunk; !(chunk = text.Next()).empty();) {
-        whole += chunk;
-      }
-      if (text.failed()) return BinOutcome::kTextUnreadable;
-      whole = CleanText(FlattenText(std::move(whole)), options.DelSpace,
-                        options.CountSpace, options.DelErrSunmol);
-      if (whole.empty()) return BinOutcome::kNoText;
-      return ConvertToBin(path, std::move(whole), options, ask);
+  return WithPreparedText(text, options, [&](std::string prepared) {
+    if (!prepared.empty()) {
+      return ConvertToBin(path, std::move(prepared), options, ask, reason);
     }
-    // Flattening alone never empties a text: it is done while mapping.
-    if (NeedsStartAddress(options) && options.start_address.empty()) {
-      return BinOutcome::kNoStartAddress;
+    std::error_code ignored;
+    return WriteCodes(path, text, true, options, ask,
+                      reason != nullptr ? reason : &ignored);
+  });
+}
+
+BinOutcome StartBinConversion(TextChunks& text, const BinOptions& options,
+                              const BinSink& sink) {
+  BinOptions new_file = options;
+  new_file.SaveFile = 0;
+  return WithPreparedText(text, new_file, [&](std::string prepared) {
+    StringChunks cleaned(prepared);
+    TextChunks& codes = prepared.empty() ? text : cleaned;
+    const bool flatten = prepared.empty();
+    if (!AnyDisplayable(codes, flatten)) {
+      return codes.failed() ? BinOutcome::kTextUnreadable
+                            : BinOutcome::kNothingDisplayable;
     }
-    return WriteCodes(path, text, true, options, ask);
-  } catch (const std::bad_alloc&) {
-    return BinOutcome::kOutOfMemory;
-  }
+    std::uint64_t count = 0;
+    if (!WriteCodeStream(codes, flatten, sink, &count)) {
+      return codes.failed() ? BinOutcome::kTextUnreadable
+                            : BinOutcome::kWriteFailed;
+    }
+    return BinOutcome::kSuccess;
+  });
 }
 
 BinOutcome ConvertToBin(const fs::path& path, std::string prepared,
                         const BinOptions& options,
-                        const AppendPastEndQuestion& ask) {
+                        const AppendPastEndQuestion& ask,
+                        std::error_code* reason) {
   if (NeedsStartAddress(options) && options.start_address.empty()) {
     return BinOutcome::kNoStartAddress;
   }
   try {
     StringChunks chunks(prepared);
-    return WriteCodes(path, chunks, false, options, ask);
+    std::error_code ignored;
+    return WriteCodes(path, chunks, false, options, ask,
+                      reason != nullptr ? reason : &ignored);
   } catch (const std::bad_alloc&) {
     return BinOutcome::kOutOfMemory;
   }

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #include "core/base/user_message.h"
 #include "core/engine/code_mapping.h"
@@ -71,18 +72,32 @@ enum class BinOutcome {
 using AppendPastEndQuestion = std::function<bool(const UserMessage&)>;
 
 // Checks the request, flattens and cleans `text` (code page 1251) as the
-// options say and writes its display codes into the file at `path`.
+// options say and writes its display codes into the file at `path`. When
+// the file cannot be made, opened or written, `reason` (if given) receives
+// the system's error.
 BinOutcome StartBinConversion(const std::filesystem::path& path,
                               std::string text, const BinOptions& options,
-                              const AppendPastEndQuestion& ask);
+                              const AppendPastEndQuestion& ask,
+                              std::error_code* reason = nullptr);
 BinOutcome StartBinConversion(const std::filesystem::path& path,
                               TextChunks& text, const BinOptions& options,
-                              const AppendPastEndQuestion& ask);
+                              const AppendPastEndQuestion& ask,
+                              std::error_code* reason = nullptr);
+
+// Where the codes go when they go to no file (standard output): true while
+// the bytes were taken.
+using BinSink = std::function<bool(std::string_view)>;
+
+// The same as a new file would receive, handed to `sink` piece by piece;
+// the file options (SaveFile and after) have no meaning here.
+BinOutcome StartBinConversion(TextChunks& text, const BinOptions& options,
+                              const BinSink& sink);
 
 // Writes the display codes of an already prepared text.
 BinOutcome ConvertToBin(const std::filesystem::path& path, std::string prepared,
                         const BinOptions& options,
-                        const AppendPastEndQuestion& ask);
+                        const AppendPastEndQuestion& ask,
+                        std::error_code* reason = nullptr);
 
 // The value of the start address field: its leading decimal digits.
 std::uint64_t ParseStartAddress(std::string_view field);
