@@ -14,7 +14,7 @@
 namespace trulvex {
 namespace {
 
-const QString kTitle = QStringLiteral("Trulvex For HD44780  v1.2");
+const QString kTitle = QString::fromUtf8(kProgramTitle);
 const QString kBannerResource = QStringLiteral(":/banner/image98.bmp");
 
 QColor Rgb(int r, int g, int b) { return QColor(r, g, b); }

@@ -6,6 +6,8 @@
 #include <QWidget>
 #include <functional>
 
+#include "core/base/version.h"
+
 class QLabel;
 class QPropertyAnimation;
 class QPushButton;
@@ -21,9 +23,11 @@ struct AuthorInfo {
 AuthorInfo ConfiguredAuthor();
 
 // The texts the About window shows.
-inline const QString kAboutDescription = QStringLiteral(
-    "Trulvex For HD44780  v1.2   — преобразует текст в коды "
-    "ЖК-индикаторов на контроллере HD44780 или совместимом.");
+inline const QString kAboutDescription =
+    QString::fromUtf8(kProgramTitle) +
+    QStringLiteral(
+        "   — преобразует текст в коды "
+        "ЖК-индикаторов на контроллере HD44780 или совместимом.");
 inline const QString kAboutToolsTip =
     QStringLiteral("Программа написана на C++20 с библиотекой Qt 6.");
 

@@ -73,6 +73,16 @@ QImage DecodeIcon(const QByteArray& bytes) {
 
 }  // namespace
 
+QIcon ProgramIcon() {
+  QIcon icon;
+  for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+    icon.addFile(
+        QStringLiteral(":/app-icon/hicolor/%1x%1/apps/trulvex.png").arg(size),
+        QSize(size, size));
+  }
+  return icon;
+}
+
 QIcon StoredIcon(int image) {
   QFile file(QStringLiteral(":/icons/image%1.ico").arg(image));
   if (!file.open(QIODevice::ReadOnly)) return {};

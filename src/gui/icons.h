@@ -7,6 +7,9 @@ class QStyle;
 
 namespace trulvex {
 
+// The program's own icon, at every size it is drawn in.
+QIcon ProgramIcon();
+
 // One of the program's stored pictures, by its image number.
 QIcon StoredIcon(int image);
 

@@ -1,21 +1,30 @@
 #include <QApplication>
 #include <QFont>
-#include <QLibraryInfo>
-#include <QTranslator>
+#include <cstdio>
+#include <string>
+#include <vector>
 
 #include "core/base/data_directory.h"
+#include "core/shell/program_info.h"
+#include "gui/icons.h"
 #include "gui/main_window.h"
+#include "gui/russian_locale.h"
 #include "gui/user_dialogs.h"
 
 int main(int argc, char** argv) {
+  // Before QApplication, which needs a display.
+  if (const auto info = trulvex::ProgramInfoText(
+          std::vector<std::string>(argv + 1, argv + argc))) {
+    std::fwrite(info->data(), 1, info->size(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+  }
+  trulvex::UseRussianSystemLocale();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("trulvex"));
-  // Standard dialogs in Russian, where the system has the translation.
-  QTranslator translator;
-  if (translator.load(QStringLiteral("qtbase_ru"),
-                      QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-    QApplication::installTranslator(&translator);
-  }
+  QApplication::setApplicationVersion(QString::fromUtf8(trulvex::kVersion));
+  QApplication::setDesktopFileName(QStringLiteral("trulvex"));
+  QApplication::setWindowIcon(trulvex::ProgramIcon());
+  trulvex::InstallRussianTranslations(&app);
   // The fonts the editors ask for, where the system lacks them.
   QFont::insertSubstitutions(
       QStringLiteral("Verdana"),
@@ -30,6 +39,8 @@ int main(int argc, char** argv) {
       {QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")});
 
   const std::filesystem::path data = trulvex::DataDirectory();
+  // The profile database is created at start-up: its directory comes first.
+  trulvex::EnsureDataDirectory(data);
   trulvex::QtUserDialogs dialogs;
   trulvex::MainWindow window(
       {data / trulvex::kSettingsFileName, data / trulvex::kProfileDatabaseName},

@@ -60,6 +60,8 @@ MainWindow::MainWindow(AppPaths paths, UserDialogs* dialogs)
     : paths_(std::move(paths)), dialogs_(dialogs) {
   setObjectName(QStringLiteral("mainWindow"));
   setWindowTitle(kTitle);
+  // Every window opened from here shows it too.
+  setWindowIcon(ProgramIcon());
   settings_ = LoadSettings(paths_.settings);
   std::vector<ScreenRect> screens;
   for (const QScreen* screen : QGuiApplication::screens()) {

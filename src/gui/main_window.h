@@ -10,6 +10,7 @@
 #include <string>
 
 #include "core/base/cp1251.h"
+#include "core/base/version.h"
 #include "core/engine/profile_record.h"
 #include "core/shell/settings.h"
 #include "gui/user_dialogs.h"
@@ -41,8 +42,7 @@ class MainWindow : public QMainWindow {
   Q_OBJECT
 
  public:
-  static inline const QString kTitle =
-      QStringLiteral("Trulvex For HD44780  v1.2");
+  static inline const QString kTitle = QString::fromUtf8(kProgramTitle);
 
   MainWindow(AppPaths paths, UserDialogs* dialogs);
   ~MainWindow() override;

@@ -71,6 +71,10 @@ class BinWindowTest : public QObject {
     Fixture f;
     BinWindow* bin = f.Open();
     QVERIFY(bin != nullptr && bin->isVisible());
+    // Fixed size: a minimise button and no maximise button.
+    QVERIFY(bin->windowFlags() & Qt::WindowMinimizeButtonHint);
+    QVERIFY(!(bin->windowFlags() & Qt::WindowMaximizeButtonHint));
+    QCOMPARE(bin->minimumSize(), bin->maximumSize());
     // save to, add -> add enabled, address enabled
     const bool cases[][4] = {
         {0, 1, 0, 0}, {1, 0, 1, 0}, {1, 1, 1, 1}, {0, 0, 0, 0}};

@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QApplication>
 #include <QImage>
 #include <QLabel>
 #include <QToolBar>
@@ -76,6 +77,34 @@ class IconsTest : public QObject {
           HasInk(window.menu_action(command)->icon().pixmap(16, 16).toImage()));
     }
     QVERIFY(HasInk(window.modified_indicator()->pixmap().toImage()));
+  }
+
+  // The program's icon is drawn at every size of the icon theme and is the
+  // icon of the main window and of the windows it opens.
+  void EveryWindowShowsTheProgramIcon() {
+    const QIcon icon = ProgramIcon();
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+      const QImage picture = icon.pixmap(size, size).toImage();
+      QCOMPARE(picture.size(), QSize(size, size));
+      QVERIFY2(HasInk(picture), qPrintable(QString::number(size)));
+    }
+    TempDir dir;
+    ScriptedDialogs dialogs;
+    dialogs.answers = {UserDialogs::Button::kYes};
+    MainWindow window({dir / "Preferences.ini", dir / "Profile.prof"},
+                      &dialogs);
+    QVERIFY(window.Start({}));
+    window.RunCommand(kCommandConvertToBin);
+    window.RunCommand(kCommandAbout);
+    const QImage expected = icon.pixmap(32, 32).toImage();
+    int windows = 0;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      if (!widget->isWindow() || widget->windowTitle().isEmpty()) continue;
+      ++windows;
+      QVERIFY2(widget->windowIcon().pixmap(32, 32).toImage() == expected,
+               qPrintable(widget->windowTitle()));
+    }
+    QVERIFY(windows >= 3);
   }
 };
 
