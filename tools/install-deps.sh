@@ -10,7 +10,6 @@ packages=(
   qt6-base-dev libqscintilla2-qt6-dev qt6-translations-l10n
   libpng-dev
   fonts-dejavu-core
-  zlib1g-dev
   xxd time
 )
 

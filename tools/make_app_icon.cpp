@@ -4,19 +4,46 @@
 // dark on backlit yellow-green glass in a dark bezel. Each size is drawn
 // on its own pixel grid, so every dot stays sharp.
 
+#include <png.h>
+
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <string>
-
-#include "png_writer.h"
+#include <vector>
 
 namespace {
 
-using trulvex::tools::PngImage;
-using trulvex::tools::Rgba;
+struct Rgba {
+  std::uint8_t red, green, blue, alpha;
+};
+
+class PngImage {
+ public:
+  explicit PngImage(int side) : side_(side), pixels_(side * side) {}
+  void Set(int x, int y, Rgba colour) { pixels_[y * side_ + x] = colour; }
+  Rgba At(int x, int y) const { return pixels_[y * side_ + x]; }
+
+  bool Save(const std::filesystem::path& path) const {
+    std::FILE* file = std::fopen(path.string().c_str(), "wb");
+    if (file == nullptr) return false;
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(side_);
+    image.height = static_cast<png_uint_32>(side_);
+    image.format = PNG_FORMAT_RGBA;
+    const bool written =
+        png_image_write_to_stdio(&image, file, 0, pixels_.data(), 0, nullptr);
+    return std::fclose(file) == 0 && written;
+  }
+
+ private:
+  int side_;
+  std::vector<Rgba> pixels_;
+};
 
 constexpr std::array<int, 8> kSizes = {16, 22, 24, 32, 48, 64, 128, 256};
 
@@ -41,7 +68,7 @@ bool Inside(int x, int y, int size, int radius) {
 }
 
 PngImage Draw(int size) {
-  PngImage image(size, size);
+  PngImage image(size);
   const int bezel = std::max(1, size * 3 / 32);
   const int radius = size / 8;
   for (int y = 0; y < size; ++y) {
@@ -112,11 +139,7 @@ int main(int argc, char** argv) {
                                             "hicolor" / (side + "x" + side) /
                                             "apps";
     std::filesystem::create_directories(directory);
-    const std::string bytes = Draw(size).Encode();
-    std::ofstream out(directory / "trulvex.png",
-                      std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out) {
+    if (!Draw(size).Save(directory / "trulvex.png")) {
       std::cerr << "make_app_icon: cannot write " << directory << "\n";
       return 1;
     }

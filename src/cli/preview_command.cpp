@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "cli/messages.h"
 #include "cli/png_writer.h"
 #include "core/base/atomic_file.h"
+#include "core/base/error_reason.h"
 #include "core/engine/display_art.h"
 #include "core/engine/display_page.h"
 #include "core/engine/display_picture.h"
@@ -42,7 +44,7 @@ class Output {
 
   bool Open() {
     if (to_stream()) return true;
-    file_ = AtomicFileWriter::Begin(ResolveTarget(path_));
+    file_ = AtomicFileWriter::Begin(ResolveTarget(path_), &error_);
     return file_ != nullptr;
   }
   bool Write(std::string_view bytes) {
@@ -52,11 +54,14 @@ class Output {
   // Puts what was written so far in front of the reader.
   bool Flush() { return file_ || std::fflush(stream_) == 0; }
   bool Close() { return file_ ? file_->Commit() : Flush(); }
+  // Why the file could not be made or written.
+  std::error_code error() const { return file_ ? file_->error() : error_; }
 
  private:
   std::string path_;
   std::FILE* stream_;
   std::unique_ptr<AtomicFileWriter> file_;
+  std::error_code error_;
 };
 
 void ReportMarks(const DisplayPage& page, const Streams& streams) {
@@ -126,9 +131,8 @@ int WritePreview(const CliOptions& options, const Streams& streams,
       NamesPngFile(output.name()) ? PreviewFormat::kPng : PreviewFormat::kText);
   if (format == PreviewFormat::kPng && output.to_stream() &&
       streams.out_is_terminal) {
-    PrintLine(streams.err,
-              "trulvex-cli: картинка PNG не выводится на терминал: укажите "
-              "-o ФАЙЛ.png");
+    PrintError(streams,
+               "картинка PNG не выводится на терминал: укажите -o ФАЙЛ.png");
     return kExitUsage;
   }
 
@@ -139,21 +143,25 @@ int WritePreview(const CliOptions& options, const Streams& streams,
   if (format == PreviewFormat::kPng) {
     picture = std::make_unique<PagedPicture>(options, pages, &output);
     if (!picture->fits()) {
-      PrintLine(streams.err,
-                "Картинка получилась бы выше 2147483647 точек: уменьшите "
-                "масштаб или разделите текст.");
+      PrintError(streams,
+                 "картинка получилась бы выше 2147483647 точек: уменьшите "
+                 "масштаб или разделите текст");
       return kExitRefused;
     }
   }
   const auto file_error = [&] {
-    PrintLine(streams.err, "Не удалось записать файл\n\"" +
-                               (output.to_stream() ? "-" : output.name()) +
-                               "\"");
+    if (output.to_stream()) {
+      PrintError(streams, "не удалось записать стандартный вывод: " +
+                              ErrorReason(LastSystemError()));
+    } else {
+      PrintError(streams, FileFailure("не удалось записать", output.name(),
+                                      output.error()) +
+                              "; файл остался прежним");
+    }
     return kExitFileError;
   };
   if (!output.Open()) {
-    PrintLine(streams.err,
-              "Не удалось создать файл\n\"" + output.name() + "\"");
+    PrintError(streams, CreateFailure(output.name(), output.error()));
     return kExitFileError;
   }
   if (picture && !picture->Start()) return file_error();
