@@ -12,6 +12,7 @@
 
 #include "core/base/cp1251.h"
 #include "core/shell/editor_styling.h"
+#include "gui/command_table.h"
 
 namespace trulvex {
 namespace {
@@ -26,26 +27,6 @@ constexpr int kLineNumberStyle = 33;  // STYLE_LINENUMBER
 constexpr int kMinMarginWidth = 40;
 // Room around the widest number, as the fixed width leaves it for four digits.
 constexpr int kMarginPadding = 8;
-
-struct Shortcut {
-  int key;
-  Qt::KeyboardModifiers modifiers;
-};
-
-constexpr Shortcut kWindowShortcuts[] = {
-    {Qt::Key_N, Qt::ControlModifier},
-    {Qt::Key_O, Qt::ControlModifier},
-    {Qt::Key_S, Qt::ControlModifier},
-    {Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier},
-    {Qt::Key_Z, Qt::ControlModifier},
-    {Qt::Key_Y, Qt::ControlModifier},
-    {Qt::Key_X, Qt::ControlModifier},
-    {Qt::Key_C, Qt::ControlModifier},
-    {Qt::Key_V, Qt::ControlModifier},
-    {Qt::Key_A, Qt::ControlModifier},
-    {Qt::Key_T, Qt::ControlModifier},
-    {Qt::Key_B, Qt::ControlModifier},
-};
 
 // Splits the editor's UTF-8 bytes into code page 1251 characters and the
 // number of bytes each takes, for styling by the core's rules.
@@ -78,6 +59,18 @@ int EolMode(LineEnd line_end) {
   return QsciScintillaBase::SC_EOL_CRLF;
 }
 
+// A key combination as Scintilla's key map names it: letters and digits by
+// their character, the modifiers in the high word.
+unsigned long ScintillaKey(QKeyCombination keys) {
+  using Sci = QsciScintillaBase;
+  const Qt::KeyboardModifiers held = keys.keyboardModifiers();
+  unsigned long modifiers = 0;
+  if (held & Qt::ControlModifier) modifiers |= Sci::SCMOD_CTRL;
+  if (held & Qt::ShiftModifier) modifiers |= Sci::SCMOD_SHIFT;
+  if (held & Qt::AltModifier) modifiers |= Sci::SCMOD_ALT;
+  return static_cast<unsigned long>(keys.key()) | (modifiers << 16);
+}
+
 bool IsWordCharacter(QChar c) { return c.isLetterOrNumber() || c == u'_'; }
 
 // A drop that names local files opens them; anything else is text.
@@ -88,15 +81,6 @@ bool NamesFiles(const QMimeData* data) {
 }
 
 }  // namespace
-
-bool IsWindowShortcut(int key, Qt::KeyboardModifiers modifiers) {
-  modifiers &= Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier |
-               Qt::MetaModifier;
-  for (const Shortcut& shortcut : kWindowShortcuts) {
-    if (shortcut.key == key && shortcut.modifiers == modifiers) return true;
-  }
-  return false;
-}
 
 Editor::Editor(Role role, QWidget* parent)
     : QsciScintillaBase(parent), role_(role) {
@@ -162,9 +146,12 @@ void Editor::SetUp() {
   SendScintilla(SCI_CLEARCMDKEY, SCK_BACK | (SCMOD_ALT << 16));
   SendScintilla(SCI_CLEARCMDKEY, SCK_BACK | ((SCMOD_ALT | SCMOD_SHIFT) << 16));
   SendScintilla(SCI_CLEARCMDKEY, 'Z' | ((SCMOD_CTRL | SCMOD_SHIFT) << 16));
-  for (const char key :
-       {'Z', 'Y', 'X', 'C', 'V', 'A', 'N', 'O', 'S', 'T', 'B'}) {
-    SendScintilla(SCI_CLEARCMDKEY, key | (SCMOD_CTRL << 16));
+  // The window's shortcuts are not the editor's, also while the window's
+  // command is disabled.
+  for (const CommandSpec& command : Commands()) {
+    if (command.shortcut != QKeyCombination()) {
+      SendScintilla(SCI_CLEARCMDKEY, ScintillaKey(command.shortcut));
+    }
   }
 }
 
@@ -296,7 +283,7 @@ bool Editor::event(QEvent* event) {
   // editor never sees these keys itself.
   if (event->type() == QEvent::ShortcutOverride) {
     const auto* key = static_cast<QKeyEvent*>(event);
-    if (IsWindowShortcut(key->key(), key->modifiers())) {
+    if (IsWindowShortcut(key->keyCombination())) {
       event->ignore();
       return false;
     }

@@ -91,9 +91,6 @@ class Editor : public QsciScintillaBase {
   int margin_digits_ = 0;
 };
 
-// True for the key combinations that belong to the main window.
-bool IsWindowShortcut(int key, Qt::KeyboardModifiers modifiers);
-
 }  // namespace trulvex
 
 #endif  // TRULVEX_GUI_EDITOR_H_

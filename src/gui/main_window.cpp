@@ -24,6 +24,7 @@
 #include "gui/about_window.h"
 #include "gui/bin_window.h"
 #include "gui/command_ids.h"
+#include "gui/command_table.h"
 #include "gui/convert_command.h"
 #include "gui/document_commands.h"
 #include "gui/editor.h"
@@ -94,13 +95,13 @@ MainWindow::~MainWindow() {
   source_ = nullptr;
 }
 
-QAction* MainWindow::AddMenuAction(QMenu* menu, int command,
-                                   const QString& text,
-                                   const QKeySequence& shortcut) {
-  QAction* action = menu->addAction(text);
+QAction* MainWindow::AddMenuAction(QMenu* menu, int command) {
+  const CommandSpec* spec = FindCommand(command);
+  QAction* action = menu->addAction(spec->label);
   action->setObjectName(QStringLiteral("menu%1").arg(command));
-  if (!shortcut.isEmpty()) {
-    action->setShortcut(shortcut);
+  action->setCheckable(spec->checkable);
+  if (spec->shortcut != QKeyCombination()) {
+    action->setShortcut(spec->shortcut);
     action->setShortcutContext(Qt::WindowShortcut);
   }
   connect(action, &QAction::triggered, this,
@@ -110,99 +111,53 @@ QAction* MainWindow::AddMenuAction(QMenu* menu, int command,
 }
 
 void MainWindow::BuildMenus() {
-  QMenu* file = menuBar()->addMenu(QStringLiteral("Файл"));
-  AddMenuAction(file, kCommandNew, QStringLiteral("Новый"),
-                QKeySequence(Qt::CTRL | Qt::Key_N));
-  AddMenuAction(file, kCommandOpen, QStringLiteral("Открыть"),
-                QKeySequence(Qt::CTRL | Qt::Key_O));
-  AddMenuAction(file, kCommandSave, QStringLiteral("Сохранить"),
-                QKeySequence(Qt::CTRL | Qt::Key_S));
-  AddMenuAction(file, kCommandSaveAs, QStringLiteral("Сохранить как..."),
-                QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
-  file->addSeparator();
-  recent_menu_ = file->addMenu(QStringLiteral("Недавние файлы"));
-  recent_menu_->setObjectName(QStringLiteral("recentMenu"));
-  file->addSeparator();
-  AddMenuAction(file, kCommandQuit, QStringLiteral("Закрыть"));
-
-  QMenu* edit = menuBar()->addMenu(QStringLiteral("Правка"));
-  AddMenuAction(edit, kCommandUndo, QStringLiteral("Отменить"),
-                QKeySequence(Qt::CTRL | Qt::Key_Z));
-  AddMenuAction(edit, kCommandRedo, QStringLiteral("Повторить"),
-                QKeySequence(Qt::CTRL | Qt::Key_Y));
-  edit->addSeparator();
-  AddMenuAction(edit, kCommandCut, QStringLiteral("Вырезать"),
-                QKeySequence(Qt::CTRL | Qt::Key_X));
-  AddMenuAction(edit, kCommandCopy, QStringLiteral("Копировать"),
-                QKeySequence(Qt::CTRL | Qt::Key_C));
-  AddMenuAction(edit, kCommandPaste, QStringLiteral("Вставить"),
-                QKeySequence(Qt::CTRL | Qt::Key_V));
-  edit->addSeparator();
-  AddMenuAction(edit, kCommandSelectAll, QStringLiteral("Выделить всё"),
-                QKeySequence(Qt::CTRL | Qt::Key_A));
-  edit->addSeparator();
-  QMenu* styles = edit->addMenu(QStringLiteral("Стиль меню"));
-  const QString style_names[] = {QStringLiteral("Стандартный"),
-                                 QStringLiteral("Офис ХР"),
-                                 QStringLiteral("Офис 2003")};
-  for (int style = 1; style <= 3; ++style) {
-    QAction* action = AddMenuAction(styles, 50 + style, style_names[style - 1]);
-    action->setCheckable(true);
-    style_actions_.insert(style, action);
+  for (const MenuSpec& spec : MenuBarLayout()) {
+    QMenu* menu = menuBar()->addMenu(spec.title);
+    for (const int entry : spec.entries) {
+      switch (entry) {
+        case kSeparator:
+          menu->addSeparator();
+          break;
+        case kRecentFilesSubmenu:
+          recent_menu_ = menu->addMenu(QStringLiteral("Недавние файлы"));
+          recent_menu_->setObjectName(QStringLiteral("recentMenu"));
+          break;
+        case kMenuStyleSubmenu: {
+          QMenu* styles = menu->addMenu(QStringLiteral("Стиль меню"));
+          for (int style = 1; style <= 3; ++style) {
+            style_actions_.insert(
+                style,
+                AddMenuAction(styles, kCommandMenuStyleFirst - 1 + style));
+          }
+          break;
+        }
+        default:
+          AddMenuAction(menu, entry);
+      }
+    }
   }
 
-  QMenu* convert = menuBar()->addMenu(QStringLiteral("Преобразование"));
-  AddMenuAction(convert, kCommandConvert, QStringLiteral("Преобразовать..."),
-                QKeySequence(Qt::CTRL | Qt::Key_T));
-  AddMenuAction(convert, kCommandConvertToBin,
-                QStringLiteral("Преобразовать в BIN формат"),
-                QKeySequence(Qt::CTRL | Qt::Key_B));
-  convert->addSeparator();
-  AddMenuAction(convert, kCommandProfiles,
-                QStringLiteral("Управление профилями"));
-
-  QMenu* help = menuBar()->addMenu(QStringLiteral("Справка"));
-  AddMenuAction(help, kCommandAbout, QStringLiteral("О программе"));
-
-  // The editor menu shows the shortcuts but does not own them: the
-  // window's menu bar does.
   editor_menu_ = new QMenu(this);
   editor_menu_->setObjectName(QStringLiteral("editorMenu"));
-  struct Item {
-    int command;
-    QString text;
-    QKeySequence keys;
-  };
-  const Item items[] = {
-      {kCommandUndo, QStringLiteral("Отменить"), Qt::CTRL | Qt::Key_Z},
-      {kCommandRedo, QStringLiteral("Повторить"), Qt::CTRL | Qt::Key_Y},
-      {0, {}, {}},
-      {kCommandCut, QStringLiteral("Вырезать"), Qt::CTRL | Qt::Key_X},
-      {kCommandCopy, QStringLiteral("Копировать"), Qt::CTRL | Qt::Key_C},
-      {kCommandPaste, QStringLiteral("Вставить"), Qt::CTRL | Qt::Key_V},
-      {0, {}, {}},
-      {kCommandSelectAll, QStringLiteral("Выделить всё"), Qt::CTRL | Qt::Key_A},
-      {0, {}, {}},
-      {kCommandSaveEditorText, QStringLiteral("Сохранить в файле"), {}},
-  };
-  for (const Item& item : items) {
-    if (item.command == 0) {
+  for (const int command : EditorMenuLayout()) {
+    if (command == kSeparator) {
       editor_menu_->addSeparator();
       continue;
     }
-    QAction* action = editor_menu_->addAction(item.text);
-    action->setObjectName(QStringLiteral("editorMenu%1").arg(item.command));
-    if (!item.keys.isEmpty()) {
-      action->setShortcut(item.keys);
+    const CommandSpec* spec = FindCommand(command);
+    QAction* action = editor_menu_->addAction(spec->label);
+    action->setObjectName(QStringLiteral("editorMenu%1").arg(command));
+    // Shown here, owned by the menu bar's item.
+    if (spec->shortcut != QKeyCombination()) {
+      action->setShortcut(spec->shortcut);
       action->setShortcutContext(Qt::WidgetShortcut);
     }
-    const int command = item.command;
     connect(action, &QAction::triggered, this, [this, command] {
       Editor* editor = last_editor_ != nullptr ? last_editor_ : source_;
       editor->setFocus();
       RunCommand(command);
     });
-    editor_menu_actions_.insert(item.command, action);
+    editor_menu_actions_.insert(command, action);
   }
 
   recent_dropdown_ = new QMenu(this);
@@ -247,23 +202,53 @@ void MainWindow::BuildToolbar() {
   toolbar->toggleViewAction()->setEnabled(false);
   setContextMenuPolicy(Qt::NoContextMenu);
 
-  const auto add = [&](int command, const QIcon& icon, const QString& tip) {
-    QAction* action = toolbar->addAction(icon, QString());
+  for (const ToolSpec& tool : ToolbarLayout()) {
+    switch (tool.command) {
+      case kToolbarSeparator:
+        toolbar->addSeparator();
+        break;
+      case kRecentFilesButton:
+        AddRecentFilesButton(toolbar, tool);
+        break;
+      case kProfileSelector:
+        AddProfileSelector(toolbar, tool);
+        break;
+      default:
+        AddToolButton(toolbar, tool);
+    }
+  }
+}
+
+void MainWindow::AddToolButton(QToolBar* toolbar, const ToolSpec& tool) {
+  const int command = tool.command;
+  QAction* action;
+  if (FindCommand(command)->checkable) {
+    // One action, so that the button and the menu item agree.
+    action = menu_actions_.value(command);
+    toolbar->addAction(action);
+  } else {
+    action = toolbar->addAction(QString());
     action->setObjectName(QStringLiteral("tool%1").arg(command));
-    action->setToolTip(tip);
     connect(action, &QAction::triggered, this,
             [this, command] { RunCommand(command); });
-    toolbar_actions_.insert(command, action);
-    return action;
-  };
-  toolbar->addSeparator();
-  add(kCommandNew, StoredIcon(kImageNew), QStringLiteral("Новый"));
+  }
+  if (tool.image != 0) {
+    action->setIcon(StoredIcon(tool.image));
+  } else if (command == kCommandUndo || command == kCommandRedo) {
+    action->setIcon(command == kCommandUndo ? StandardUndoIcon(style())
+                                            : StandardRedoIcon(style()));
+  }
+  action->setToolTip(tool.tip);
+  toolbar_actions_.insert(command, action);
+}
+
+void MainWindow::AddRecentFilesButton(QToolBar* toolbar, const ToolSpec& tool) {
   // The Open button only drops the recent files down; Ctrl+O and the menu
   // item open the file dialog.
   open_button_ = new QToolButton(toolbar);
   open_button_->setObjectName(QStringLiteral("openButton"));
-  open_button_->setIcon(StoredIcon(kImageOpen));
-  open_button_->setToolTip(QStringLiteral("Открыть"));
+  open_button_->setIcon(StoredIcon(tool.image));
+  open_button_->setToolTip(tool.tip);
   // The arrow shows as a part of its own, and the face drops the list down
   // as well.
   open_button_->setPopupMode(QToolButton::MenuButtonPopup);
@@ -272,20 +257,9 @@ void MainWindow::BuildToolbar() {
   connect(open_button_, &QToolButton::clicked, open_button_,
           &QToolButton::showMenu);
   toolbar->addWidget(open_button_);
-  add(kCommandSave, StoredIcon(kImageSave), QStringLiteral("Сохранить"));
-  toolbar->addSeparator();
-  add(kCommandCut, StoredIcon(kImageCut), QStringLiteral("Вырезать"));
-  add(kCommandCopy, StoredIcon(kImageCopy), QStringLiteral("Копировать"));
-  add(kCommandPaste, StoredIcon(kImagePaste), QStringLiteral("Вставить"));
-  toolbar->addSeparator();
-  add(kCommandUndo, StandardUndoIcon(style()), QString());
-  add(kCommandRedo, StandardRedoIcon(style()), QString());
-  toolbar->addSeparator();
-  // The platform's "properties" picture, where it has one at all, looks
-  // like the About button's: Convert has its own.
-  add(kCommandConvert, StoredIcon(kImageConvert),
-      QStringLiteral("Преобразовать"));
+}
 
+void MainWindow::AddProfileSelector(QToolBar* toolbar, const ToolSpec& tool) {
   auto* label_gap = new QWidget(toolbar);
   label_gap->setFixedWidth(72);
   auto* label = new QLabel(QStringLiteral("Профиль"), label_gap);
@@ -296,7 +270,7 @@ void MainWindow::BuildToolbar() {
   selector_gap->setFixedWidth(146);
   selector_ = new QComboBox(selector_gap);
   selector_->setObjectName(QStringLiteral("profileSelector"));
-  selector_->setToolTip(QStringLiteral("Выбор профиля"));
+  selector_->setToolTip(tool.tip);
   selector_->setGeometry(0, 2, 140, selector_->sizeHint().height());
   // However many profiles there are, the list drops down 200 pixels at most.
   selector_->setMaxVisibleItems(100);
@@ -306,11 +280,6 @@ void MainWindow::BuildToolbar() {
     LoadSelectedProfile();
     source_->setFocus();
   });
-
-  add(kCommandProfiles, StoredIcon(kImageProfiles),
-      QStringLiteral("Управление профилями"));
-  toolbar->addSeparator();
-  add(kCommandAbout, StoredIcon(kImageAbout), QStringLiteral("О программе"));
 }
 
 void MainWindow::BuildStatusBar() {
@@ -554,34 +523,13 @@ void MainWindow::SetMenuStyle(int style) {
   SetProgramShortcutColours(&record);
   layer.SetStyleRecord(record);
 
-  struct Picture {
-    QAction* item;
-    int image;
-  };
-  const auto bar = [this](int command) { return menu_actions_.value(command); };
-  const auto context = [this](int command) {
-    return editor_menu_actions_.value(command);
-  };
-  const Picture pictures[] = {
-      {bar(kCommandNew), kImageNew},
-      {bar(kCommandOpen), kImageOpen},
-      {bar(kCommandSave), kImageSave},
-      {bar(kCommandCut), kImageCut},
-      {bar(kCommandUndo), kImageUndo},
-      {bar(kCommandRedo), kImageRedo},
-      {bar(kCommandCopy), kImageCopy},
-      {bar(kCommandPaste), kImagePaste},
-      {bar(kCommandProfiles), kImageProfiles},
-      {bar(kCommandAbout), kImageAbout},
-      {context(kCommandUndo), kImageUndo},
-      {context(kCommandRedo), kImageRedo},
-      {context(kCommandCut), kImageCut},
-      {context(kCommandCopy), kImageCopy},
-      {context(kCommandPaste), kImagePaste},
-      {context(kCommandSaveEditorText), kImageSave},
-  };
-  for (const Picture& picture : pictures) {
-    MenuStyleLayer::AttachIcon(picture.item, StoredIcon(picture.image));
+  for (const auto* actions : {&menu_actions_, &editor_menu_actions_}) {
+    for (auto it = actions->begin(); it != actions->end(); ++it) {
+      const CommandSpec* spec = FindCommand(it.key());
+      if (spec->menu_image != 0) {
+        MenuStyleLayer::AttachIcon(it.value(), StoredIcon(spec->menu_image));
+      }
+    }
   }
   menuBar()->update();
 }

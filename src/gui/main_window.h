@@ -20,6 +20,7 @@ class QComboBox;
 class QLabel;
 class QMenu;
 class QSplitter;
+class QToolBar;
 class QToolButton;
 
 namespace trulvex {
@@ -28,6 +29,7 @@ class ConvertCommand;
 class DocumentCommands;
 class Editor;
 class MenuStyleLayer;
+struct ToolSpec;
 
 // Where the program keeps its two files.
 struct AppPaths {
@@ -121,8 +123,11 @@ class MainWindow : public QMainWindow {
   void BuildToolbar();
   void BuildStatusBar();
   void BuildEditors();
-  QAction* AddMenuAction(QMenu* menu, int command, const QString& text,
-                         const QKeySequence& shortcut = {});
+  // A command's menu item, as the command table describes it.
+  QAction* AddMenuAction(QMenu* menu, int command);
+  void AddToolButton(QToolBar* toolbar, const ToolSpec& tool);
+  void AddRecentFilesButton(QToolBar* toolbar, const ToolSpec& tool);
+  void AddProfileSelector(QToolBar* toolbar, const ToolSpec& tool);
   void RefreshEditStates();
   void RefreshRecentLabels();
   void ShowEditorMenu(Editor* editor, const QPoint& position);

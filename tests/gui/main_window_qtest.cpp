@@ -9,6 +9,7 @@
 
 #include "core/profiles/profile_database.h"
 #include "gui/command_ids.h"
+#include "gui/command_table.h"
 #include "gui/editor.h"
 #include "gui/main_window.h"
 #include "gui/qt_text.h"
@@ -158,6 +159,33 @@ class MainWindowTest : public QObject {
     QCOMPARE(menus.join(' '), QString("Файл:N,O,S,Shift+S Правка:Z,Y,X,C,V,A "
                                       "Преобразование:T,B Справка:"));
     QCOMPARE(Shortcuts(session.window->editor_menu()), QString("Z,Y,X,C,V,A"));
+  }
+
+  // A shortcut entered in the command table alone is the window's: its
+  // menu item carries it and the editors leave it alone, also when no
+  // command takes it.
+  void EveryShortcutOfTheTableIsTheWindows() {
+    Session session;
+    Editor* source = session.source();
+    QTest::keyClicks(source, "abc");
+    QApplication::clipboard()->setText("zz");
+    int shortcuts = 0;
+    for (const CommandSpec& spec : Commands()) {
+      if (spec.shortcut == QKeyCombination()) continue;
+      ++shortcuts;
+      QAction* item = session.window->menu_action(spec.command);
+      QCOMPARE(item->shortcut(), QKeySequence(spec.shortcut));
+      item->setShortcut({});
+    }
+    QCOMPARE(shortcuts, 12);
+    for (const CommandSpec& spec : Commands()) {
+      if (spec.shortcut == QKeyCombination()) continue;
+      QTest::keyClick(source, spec.shortcut.key(),
+                      spec.shortcut.keyboardModifiers());
+      QCOMPARE(source->Text(), QString("abc"));
+      QCOMPARE(Selected(source), 0l);
+    }
+    QVERIFY(source->CanUndo());
   }
 
   void ShortcutsReachTheWindowNotTheEditors() {
