@@ -4,7 +4,11 @@
 # make test-sanitize  runs every test under AddressSanitizer and
 #                     UndefinedBehaviorSanitizer (clang)
 # make fuzz   runs each fuzz target for FUZZ_SECONDS and fails on a finding
+# make install  installs into PREFIX (default /usr/local; DESTDIR honoured)
+# make package  builds the Debian package build-package/trulvex_*.deb
 BUILD ?= build
+PREFIX ?= /usr/local
+PACKAGE_BUILD ?= build-package
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 SANITIZE_BUILD ?= build-sanitize
@@ -15,7 +19,8 @@ FUZZ_TARGETS := preference_file profile table code_mapping cp1251 cli_options \
 SANITIZE_FLAGS := -fsanitize=address,undefined -fno-sanitize-recover=undefined \
   -fno-omit-frame-pointer
 
-.PHONY: all deps configure build run test test-sanitize fuzz bench clean
+.PHONY: all deps configure build run test test-sanitize fuzz bench install \
+  package clean
 
 all: build
 
@@ -28,8 +33,27 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
+# The program keeps its profiles and settings in the per-user data
+# directory (~/.config/trulvex), never in $(BUILD).
 run: build
 	@$(BUILD)/trulvex samples/hello.txt
+
+install: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DTRULVEX_BUILD_GUI=ON \
+	  -DCMAKE_INSTALL_PREFIX=$(PREFIX) $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS)
+	@DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX)
+
+# A release build of the programs alone, installed under /usr by CPack;
+# lintian checks the package when it is installed.
+package: deps
+	@cmake -S . -B $(PACKAGE_BUILD) -DCMAKE_BUILD_TYPE=Release \
+	  -DTRULVEX_BUILD_GUI=ON -DTRULVEX_BUILD_TESTS=OFF -DTRULVEX_BUILD_BENCH=OFF \
+	  -DCMAKE_INSTALL_PREFIX=/usr $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(PACKAGE_BUILD) -j $(JOBS)
+	@cd $(PACKAGE_BUILD) && cpack -G DEB
+	@if command -v lintian >/dev/null; then \
+	  lintian --info $(PACKAGE_BUILD)/trulvex_*.deb; fi
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
@@ -76,4 +100,4 @@ bench: build
 	  QT_QPA_PLATFORM=offscreen $(BUILD)/bench/convert_window_bench; fi
 
 clean:
-	@rm -rf $(BUILD)
+	@rm -rf $(BUILD) $(PACKAGE_BUILD)

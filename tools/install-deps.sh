@@ -11,6 +11,9 @@ packages=(
   libpng-dev
   fonts-dejavu-core
   xxd time
+  # the install test: the validators of the desktop entry and the AppStream
+  # metadata, and man to render the manual pages
+  desktop-file-utils appstream man-db
 )
 
 missing=()
