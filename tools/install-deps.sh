@@ -14,6 +14,8 @@ packages=(
   # the install test: the validators of the desktop entry and the AppStream
   # metadata, and man to render the manual pages
   desktop-file-utils appstream man-db
+  # the toolchain tests compile the shipped profiles' tables with these
+  binutils gcc-avr avr-libc binutils-avr sdcc gputils
 )
 
 missing=()
