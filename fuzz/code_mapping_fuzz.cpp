@@ -1,6 +1,6 @@
-// The byte mapping: the vector and portable forms agree, flattening in one
-// pass equals flattening first, and a text mapped in pieces gives the same
-// codes as the whole text.
+// The character passes: the vector and portable forms agree, flattening in
+// one pass equals flattening first, and a text passed in pieces gives what
+// the whole text gives.
 #include <string>
 #include <vector>
 
@@ -20,22 +20,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes,
   FUZZ_CHECK(flat == trulvex::FlattenToLcdCodesScalar(text));
   FUZZ_CHECK(flat == trulvex::MapToLcdCodes(trulvex::FlattenText(text)));
   FUZZ_CHECK(mapped.size() <= text.size() && flat.size() <= text.size());
-  FUZZ_CHECK(trulvex::HasDisplayable(text, false) == !mapped.empty());
-  FUZZ_CHECK(trulvex::HasDisplayable(text, true) == !flat.empty());
+  FUZZ_CHECK(trulvex::FlattenText(text) == trulvex::FlattenTextScalar(text));
 
-  for (const bool flatten : {false, true}) {
-    trulvex::LcdCodeStream stream(flatten);
+  using trulvex::CharPass;
+  const struct {
+    CharPass pass;
+    std::string whole;
+  } passes[] = {{CharPass::kMap, mapped},
+                {CharPass::kFlattenMap, flat},
+                {CharPass::kFlatten, trulvex::FlattenText(text)}};
+  for (const auto& [pass, whole] : passes) {
+    std::uint8_t pending = 0;
     std::string streamed;
     std::size_t step = cut_seed % 97 + 1;
     for (std::size_t offset = 0; offset < text.size();) {
       const std::string_view piece =
           std::string_view(text).substr(offset, step);
-      std::vector<char> out(trulvex::LcdCodeStream::Room(piece.size()));
-      streamed.append(out.data(), stream.Map(piece, out.data()));
+      std::vector<char> out(trulvex::PassRoom(piece.size()));
+      streamed.append(out.data(),
+                      trulvex::RunCharPass(pass, piece, out.data(), &pending));
       offset += piece.size();
       step = (step * 7 + 3) % 97 + 1;  // uneven cuts, some inside CR LF
     }
-    FUZZ_CHECK(streamed == (flatten ? flat : mapped));
+    FUZZ_CHECK(streamed == whole);
   }
   return 0;
 }

@@ -1,9 +1,14 @@
 // The code page 1251 codec: decoding then encoding gives the bytes back,
-// and the piecewise decoder and detector agree with the whole-text ones
-// wherever the text is cut.
+// the piecewise decoder and detector agree with the whole-text ones
+// wherever the text is cut, and so does the reader that decides a text's
+// encoding as it reads it, from memory or from a stream.
+#include <cstdio>
+#include <memory>
 #include <string>
 
+#include "core/base/byte_source.h"
 #include "core/base/cp1251.h"
+#include "core/base/decoding_text_reader.h"
 #include "fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes,
@@ -41,5 +46,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes,
   FUZZ_CHECK(pieced == whole);
   FUZZ_CHECK(decoder.unmappable() == unmappable);
   FUZZ_CHECK(detector.Finish() == trulvex::DetectEncoding(input));
+
+  // The reader applies the whole-text rule chunk by chunk.
+  const trulvex::TextEncoding encoding = trulvex::DetectEncoding(input);
+  const std::string expected =
+      encoding == trulvex::TextEncoding::kCp1251
+          ? input
+          : trulvex::Utf8ToCp1251(
+                input.substr(input.starts_with(trulvex::kUtf8Bom) ? 3 : 0));
+  std::FILE* stream =
+      fmemopen(const_cast<char*>(input.data()), input.size(), "rb");
+  const std::unique_ptr<trulvex::ByteSource> sources[] = {
+      trulvex::ByteSource::FromBytes(input, cut_seed % 13 + 1),
+      stream != nullptr ? trulvex::ByteSource::FromStream(stream) : nullptr};
+  for (const auto& source : sources) {
+    if (!source) continue;
+    trulvex::DecodingTextReader reader(source.get(), std::nullopt);
+    if (cut_seed % 3 == 0) FUZZ_CHECK(reader.Decide() == encoding);
+    std::string read;
+    for (std::string_view chunk; !(chunk = reader.Next()).empty();) {
+      read += chunk;
+      FUZZ_CHECK(reader.LfFollows() ==
+                 (expected.find('\n', read.size()) != std::string::npos));
+    }
+    FUZZ_CHECK(!reader.failed());
+    FUZZ_CHECK(read == expected);
+    FUZZ_CHECK(reader.encoding() == encoding);
+  }
+  if (stream != nullptr) std::fclose(stream);
   return 0;
 }

@@ -1,10 +1,13 @@
 // The table run with a profile and a text from the input. Whatever the
 // profile, every line of the table ends with CR LF, the numbers written are
-// exactly the displayable characters, and the run that shows progress
-// writes the same table as the quiet one.
+// exactly the displayable characters, the run that shows progress writes
+// the same table as the quiet one, and so does a run over the text handed
+// over in chunks of uneven sizes from one byte up, its length known or not.
 #include <algorithm>
+#include <optional>
 #include <string>
 
+#include "core/base/text_reader.h"
 #include "core/engine/code_mapping.h"
 #include "core/engine/conversion_run.h"
 #include "core/engine/profile_record.h"
@@ -15,6 +18,38 @@ namespace {
 
 using trulvex::ProfileRecord;
 using trulvex::fuzz::StorableText;
+
+// The text in chunks whose sizes follow `seed`; `once` hides its length and
+// refuses a second reading, as a pipe does.
+class ChunkedReader : public trulvex::TextReader {
+ public:
+  ChunkedReader(std::string_view text, std::size_t seed, bool once)
+      : text_(text), step_(seed % 61 + 1), once_(once) {}
+  std::string_view Next() override {
+    const std::string_view next = text_.substr(at_, step_);
+    at_ += next.size();
+    step_ = (step_ * 7 + 3) % 61 + 1;
+    return next;
+  }
+  bool LfFollows() override {
+    return text_.find('\n', at_) != std::string_view::npos;
+  }
+  bool failed() const override { return false; }
+  std::optional<std::uint64_t> LengthBound() const override {
+    if (once_) return std::nullopt;
+    return text_.size();
+  }
+  bool Rewind() override {
+    at_ = 0;
+    return !once_;
+  }
+
+ private:
+  std::string_view text_;
+  std::size_t step_;
+  bool once_;
+  std::size_t at_ = 0;
+};
 
 class Watcher : public trulvex::ConversionObserver {
  public:
@@ -77,6 +112,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes,
   profile.EndData = StorableText(data, 8);
   profile.RazdelitelData = StorableText(data, 8);
   profile.Comment = StorableText(data, 8);
+  const std::size_t chunk_seed = data.ConsumeIntegral<std::uint16_t>();
   const std::string text = data.ConsumeRemainingBytesAsString();
 
   trulvex::RunLimits limits;
@@ -93,6 +129,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes,
       trulvex::ConvertToTable(text, profile, &watcher, limits);
   FUZZ_CHECK(watched.status == trulvex::RunStatus::kCompleted);
   FUZZ_CHECK(watched.table == quiet.table);
+
+  for (const bool once : {false, true}) {
+    ChunkedReader reader(text, chunk_seed, once);
+    std::string chunked;
+    const trulvex::RunStatus status = trulvex::RunConversion(
+        reader, profile, chunk_seed % 2 == 0 ? nullptr : &watcher,
+        [&chunked](std::string_view chunk) {
+          chunked.append(chunk);
+          return true;
+        },
+        limits);
+    FUZZ_CHECK(status == trulvex::RunStatus::kCompleted);
+    FUZZ_CHECK(chunked == quiet.table);
+  }
 
   // The same profile with markers around each number, nothing else around
   // them, counts the numbers.

@@ -13,6 +13,7 @@
 
 #include "cli/cli.h"
 #include "core/base/cp1251.h"
+#include "core/base/text_reader.h"
 
 namespace trulvex::testing {
 
@@ -99,6 +100,54 @@ inline CliResult RunCliOn(const std::vector<std::string>& args,
 inline std::string Cp(std::string_view utf8) {
   return Utf8ToCp1251(std::string(utf8));
 }
+
+// A text in memory handed over in chunks of random sizes from one byte up
+// to `max_chunk`, as a pipe might hand it; `once` hides its length and
+// refuses a second reading. Counts what the look ahead for LF examines.
+class ChunkedTextReader : public TextReader {
+ public:
+  ChunkedTextReader(std::string text, std::uint32_t seed, std::size_t max_chunk,
+                    bool once = false)
+      : text_(std::move(text)),
+        random_(seed),
+        max_chunk_(max_chunk),
+        once_(once) {}
+
+  std::string_view Next() override {
+    // Single bytes now and then, whatever the largest size.
+    const std::size_t size =
+        random_() % 4 == 0 ? 1 : 1 + random_() % max_chunk_;
+    const std::string_view next = std::string_view(text_).substr(at_, size);
+    at_ += next.size();
+    return next;
+  }
+  bool LfFollows() override {
+    ++lf_questions;
+    const std::size_t lf = text_.find('\n', at_);
+    scanned += (lf == std::string::npos ? text_.size() : lf + 1) - at_;
+    return lf != std::string::npos;
+  }
+  bool failed() const override { return false; }
+  std::optional<std::uint64_t> LengthBound() const override {
+    if (once_) return std::nullopt;
+    return text_.size();
+  }
+  bool Rewind() override {
+    if (once_) return false;
+    at_ = 0;
+    return true;
+  }
+
+  int lf_questions = 0;
+  std::size_t scanned = 0;
+
+ private:
+  std::string text_;
+  std::mt19937 random_;
+  std::size_t max_chunk_;
+  bool once_;
+  std::size_t at_ = 0;
+};
 
 }  // namespace trulvex::testing
 

@@ -42,10 +42,12 @@ int UsageError(const Streams& streams, std::string_view message) {
   return kExitUsage;
 }
 
-void WarnUnmappable(const Streams& streams, std::size_t count) {
-  if (count == 0) return;
+// Characters the display will not show because the code page lacks them;
+// a text refused as broken UTF-8 says so instead.
+void WarnUnmappable(const Streams& streams, const DecodingTextReader& text) {
+  if (text.unmappable() == 0 || text.invalid_at()) return;
   PrintWarning(streams, "символов, которых нет в кодовой странице 1251: " +
-                            std::to_string(count) +
+                            std::to_string(text.unmappable()) +
                             "; индикатор не сможет их показать");
 }
 
@@ -211,26 +213,52 @@ int UnknownProfile(const Streams& streams, const std::string& typed,
                                  " не найден" + list);
 }
 
-void ReportReadFailure(const CliOptions& options, const Streams& streams) {
-  if (options.input.empty()) {
-    PrintError(streams, "не удалось прочитать стандартный ввод: " +
-                            ErrorReason(LastSystemError()));
-  } else {
-    PrintError(streams, FileFailure("не удалось открыть", options.input,
-                                    ReadFailure(options.input)));
-  }
+// How the text to convert is named in messages.
+std::string InputName(const CliOptions& options) {
+  return options.input.empty() ? "стандартный ввод" : options.input;
 }
 
-bool ReadText(const CliOptions& options, const Streams& streams,
-              DecodedText* text) {
-  std::string bytes;
-  if (!ReadInput(options.input, streams.in, &bytes)) {
-    ReportReadFailure(options, streams);
-    return false;
+// Opens the text to convert; reports a failure.
+std::optional<InputText> OpenText(const CliOptions& options,
+                                  const Streams& streams) {
+  std::error_code reason;
+  std::optional<InputText> input =
+      OpenInput(options.input, streams.in, options.input_encoding,
+                options.output, &reason);
+  if (!input) {
+    PrintError(
+        streams,
+        options.input.empty()
+            ? "не удалось прочитать стандартный ввод: " + ErrorReason(reason)
+            : FileFailure("не удалось открыть", options.input, reason));
   }
-  *text = DecodeInput(std::move(bytes), options.input_encoding);
-  WarnUnmappable(streams, text->unmappable);
-  return true;
+  return input;
+}
+
+// Reports a text that could not be read to its end; returns the exit
+// status.
+int TextFailed(const CliOptions& options, const Streams& streams,
+               const DecodingTextReader& text) {
+  if (const std::optional<std::uint64_t> at = text.invalid_at()) {
+    PrintError(streams, "текст \"" + InputName(options) +
+                            "\" не в кодировке UTF-8: байт по смещению " +
+                            std::to_string(*at) +
+                            " не UTF-8; укажите -e cp1251 или -e auto");
+    return kExitRefused;
+  }
+  PrintError(streams, options.input.empty()
+                          ? "не удалось прочитать стандартный ввод: " +
+                                ErrorReason(text.read_error())
+                          : FileFailure("не удалось прочитать", options.input,
+                                        text.read_error()));
+  return kExitFileError;
+}
+
+bool HasHighByte(std::string_view bytes) {
+  for (const char c : bytes) {
+    if (static_cast<unsigned char>(c) >= 0x80) return true;
+  }
+  return false;
 }
 
 // The profile named by -p (the first one without it), changed by --set;
@@ -265,28 +293,37 @@ int RunTable(const CliOptions& options, const Streams& streams) {
     return status;
   }
 
-  DecodedText text;
-  if (!ReadText(options, streams, &text)) return kExitFileError;
-  if (text.cp1251.empty()) {
-    PrintError(streams, "отсутствует преобразуемый текст");
-    return kExitRefused;
-  }
+  std::optional<InputText> input = OpenText(options, streams);
+  if (!input) return kExitFileError;
+  DecodingTextReader& text = *input->reader;
 
+  // The table follows the text's encoding unless a terminal or the options
+  // say otherwise.
   const bool to_stdout = IsStandardOutput(options.output);
-  const TextEncoding encoding = options.output_encoding.value_or(
-      to_stdout && streams.out_is_terminal ? TextEncoding::kUtf8
-                                           : text.encoding);
-  std::unique_ptr<AtomicFileWriter> file;
-  if (!to_stdout) {
-    std::error_code reason;
-    file = AtomicFileWriter::Begin(ResolveTarget(options.output), &reason);
-    if (!file) {
-      PrintError(streams, CreateFailure(options.output, reason));
-      return kExitFileError;
-    }
+  std::optional<TextEncoding> encoding = options.output_encoding;
+  if (!encoding && to_stdout && streams.out_is_terminal) {
+    encoding = TextEncoding::kUtf8;
   }
+  // The output file is made with the first bytes of the table, so that an
+  // empty text or a refused table leaves nothing behind.
+  std::unique_ptr<AtomicFileWriter> file;
+  std::error_code create_error;
+  bool create_failed = false;
+  const auto open = [&] {
+    if (to_stdout || file) return true;
+    file =
+        AtomicFileWriter::Begin(ResolveTarget(options.output), &create_error);
+    create_failed = !file;
+    return !create_failed;
+  };
   std::string utf8;
   const auto write = [&](std::string_view chunk) {
+    if (!open()) return false;
+    // A table that shows characters above 0x7F before the text has shown
+    // its encoding fixes it now; until then both read the same.
+    if (!encoding && (text.decided() || HasHighByte(chunk))) {
+      encoding = text.Decide();
+    }
     if (encoding == TextEncoding::kUtf8) {
       utf8.clear();
       AppendCp1251AsUtf8(chunk, &utf8);
@@ -298,28 +335,43 @@ int RunTable(const CliOptions& options, const Streams& streams) {
   };
   RunLimits limits;
   limits.max_output_bytes = kMaxTableBytes;
-  const RunStatus status =
-      RunConversion(std::move(text.cp1251), profile, nullptr, write, limits);
-  if (status == RunStatus::kTooLarge) {
-    PrintError(streams,
-               "таблица получилась бы больше " +
-                   std::to_string(kMaxTableBytes >> 30) +
-                   " ГБ: уменьшите отступы, тексты профиля или исходный текст");
-    return kExitRefused;
+  const RunStatus status = RunConversion(text, profile, nullptr, write, limits);
+  WarnUnmappable(streams, text);
+  switch (status) {
+    case RunStatus::kTooLarge:
+      PrintError(
+          streams,
+          "таблица получилась бы больше " +
+              std::to_string(kMaxTableBytes >> 30) +
+              " ГБ: уменьшите отступы, тексты профиля или исходный текст");
+      return kExitRefused;
+    case RunStatus::kInputFailed:
+      return TextFailed(options, streams, text);
+    case RunStatus::kCompleted:
+      if (text.characters() == 0) {
+        PrintError(streams, "отсутствует преобразуемый текст");
+        return kExitRefused;
+      }
+      // A text that cleaning emptied still gives its (empty) table.
+      if (open() && (file ? file->Commit() : std::fflush(streams.out) == 0)) {
+        return kExitOk;
+      }
+      break;
+    case RunStatus::kStopped:
+    case RunStatus::kOutputFailed:
+      break;
   }
-  if (to_stdout) {
-    if (status != RunStatus::kCompleted || std::fflush(streams.out) != 0) {
-      PrintError(streams, "не удалось записать стандартный вывод: " +
-                              ErrorReason(LastSystemError()));
-      return kExitFileError;
-    }
-  } else if (status != RunStatus::kCompleted || !file->Commit()) {
+  if (create_failed) {
+    PrintError(streams, CreateFailure(options.output, create_error));
+  } else if (to_stdout) {
+    PrintError(streams, "не удалось записать стандартный вывод: " +
+                            ErrorReason(LastSystemError()));
+  } else {
     PrintError(streams, FileFailure("не удалось записать", options.output,
                                     file->error()) +
                             "; файл остался прежним");
-    return kExitFileError;
   }
-  return kExitOk;
+  return kExitFileError;
 }
 
 int RunPreview(const CliOptions& options, const Streams& streams) {
@@ -329,14 +381,16 @@ int RunPreview(const CliOptions& options, const Streams& streams) {
     return status;
   }
   // Characters outside the code page are reported as marks, one by one.
-  std::string bytes;
-  if (!ReadInput(options.input, streams.in, &bytes)) {
-    ReportReadFailure(options, streams);
-    return kExitFileError;
+  std::optional<InputText> input = OpenText(options, streams);
+  if (!input) return kExitFileError;
+  std::string text;
+  for (std::string_view chunk; !(chunk = input->reader->Next()).empty();) {
+    text += chunk;
   }
-  const DecodedText text =
-      DecodeInput(std::move(bytes), options.input_encoding);
-  return WritePreview(options, streams, profile, text.cp1251);
+  if (input->reader->failed()) {
+    return TextFailed(options, streams, *input->reader);
+  }
+  return WritePreview(options, streams, profile, text);
 }
 
 int RunBin(const CliOptions& options, const Streams& streams) {
@@ -348,29 +402,17 @@ int RunBin(const CliOptions& options, const Streams& streams) {
     return std::fwrite(bytes.data(), 1, bytes.size(), streams.out) ==
            bytes.size();
   };
-  BinOutcome outcome;
+  std::optional<InputText> input = OpenText(options, streams);
+  if (!input) return kExitFileError;
+  DecodingTextReader& text = *input->reader;
   std::error_code reason;
-  if (options.input.empty()) {
-    DecodedText text;
-    if (!ReadText(options, streams, &text)) return kExitFileError;
-    StringChunks chunks(text.cp1251);
-    outcome = to_stdout
-                  ? StartBinConversion(chunks, options.bin, to_out)
-                  : StartBinConversion(std::filesystem::path(options.output),
-                                       chunks, options.bin, ask, &reason);
-  } else {
-    // A file is converted piece by piece, however large it is.
-    FileChunks text(options.input, options.input_encoding);
-    outcome = to_stdout
-                  ? StartBinConversion(text, options.bin, to_out)
-                  : StartBinConversion(std::filesystem::path(options.output),
-                                       text, options.bin, ask, &reason);
-    if (outcome == BinOutcome::kTextUnreadable) {
-      PrintError(streams, FileFailure("не удалось прочитать", options.input,
-                                      ReadFailure(options.input)));
-      return kExitFileError;
-    }
-    WarnUnmappable(streams, text.unmappable());
+  BinOutcome outcome =
+      to_stdout ? StartBinConversion(text, options.bin, to_out)
+                : StartBinConversion(std::filesystem::path(options.output),
+                                     text, options.bin, ask, &reason);
+  WarnUnmappable(streams, text);
+  if (outcome == BinOutcome::kTextUnreadable) {
+    return TextFailed(options, streams, text);
   }
   if (to_stdout && outcome == BinOutcome::kSuccess &&
       std::fflush(streams.out) != 0) {

@@ -57,7 +57,7 @@ TEST(CliConventionsTest, ErrorsAreNeverSilenced) {
   const CliResult result = RunCliOn({"bin", "-q", "-o", "-", "/nonexistent"});
   EXPECT_EQ(result.status, kExitFileError);
   EXPECT_EQ(result.err,
-            "trulvex-cli: не удалось прочитать \"/nonexistent\": нет такого "
+            "trulvex-cli: не удалось открыть \"/nonexistent\": нет такого "
             "файла\n");
   EXPECT_EQ(result.out, "");
 }

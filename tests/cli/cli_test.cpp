@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "core/engine/conversion_run.h"
+#include "core/engine/profile_record.h"
+#include "core/shell/text_document.h"
 #include "test_support.h"
 
 namespace trulvex::cli {
@@ -205,6 +208,88 @@ TEST(CliTest, LargeFilesGiveTheSameBytesAsStandardInput) {
     EXPECT_EQ(from_file.err, from_stdin.err);
     EXPECT_EQ(ReadFile(dir / "file.bin"), ReadFile(dir / "stdin.bin"));
   }
+}
+
+// A pipe, a FIFO or /dev/stdin gives exactly what the same bytes in a
+// regular file give, for texts of several megabytes whose encoding shows
+// early, late or only at their last byte.
+TEST(CliTest, PipesGiveWhatFilesGive) {
+  TempDir dir;
+  std::string cp, utf8;
+  while (cp.size() < 3'000'000) cp += Cp("Привет, мир!\r\n");
+  while (utf8.size() < 3'000'000) utf8 += "Жёлтый\tиндикатор №7 — €\r\n";
+  const std::string late = std::string(2'000'000, 'a') + "\r\nЁж\r\n";
+  const std::string texts[] = {cp, utf8, late, utf8 + "\xFF"};
+  const std::string in = Quote(dir / "in.txt");
+  const std::string fifo = Quote(dir / "fifo");
+  ASSERT_EQ(std::system(("mkfifo " + fifo).c_str()), 0);
+  for (const std::string& text : texts) {
+    WriteFile(dir / "in.txt", text);
+    for (const std::string command : {"table -o", "bin -o"}) {
+      SCOPED_TRACE(command + " on " + std::to_string(text.size()));
+      const auto run = [&](const std::string& name, const std::string& from,
+                           const std::string& feed) {
+        const fs::path out = dir / name;
+        const int raw = std::system((feed + "'" TRULVEX_CLI_PATH "' " +
+                                     command + " " + Quote(out) + " " + from +
+                                     " >/dev/null 2>" + Quote(dir / "err"))
+                                        .c_str());
+        EXPECT_EQ(raw, 0) << ReadFile(dir / "err");
+        return ReadFile(out);
+      };
+      const std::string from_file = run("file.out", in, "");
+      EXPECT_FALSE(from_file.empty());
+      EXPECT_EQ(run("pipe.out", "/dev/stdin", "cat " + in + " | "), from_file);
+      EXPECT_EQ(run("dash.out", "-", "cat " + in + " | "), from_file);
+      EXPECT_EQ(run("fifo.out", fifo, "cat " + in + " >" + fifo + " & "),
+                from_file);
+    }
+  }
+}
+
+// The window and the converter read a file the same way: a mark before
+// code page 1251 text keeps every letter; UTF-8 asked for on such bytes is
+// refused, not converted with the letters dropped.
+TEST(CliTest, OneDecodingRuleWithTheWindow) {
+  const std::string marked = std::string(kUtf8Bom) + Cp("Привет");
+  const std::string window = Utf8ToCp1251(DecodeDocument(marked).utf8);
+  EXPECT_EQ(window, marked);
+  const auto result = RunCliOn({"table"}, marked);
+  EXPECT_EQ(result.status, kExitOk);
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(result.out,
+            ConvertToTable(window, DefaultProfileRecords()[0]).table);
+
+  TempDir dir;
+  const auto forced =
+      RunCliOn({"table", "-e", "utf-8", "-o", (dir / "out").string()}, marked);
+  EXPECT_EQ(forced.status, kExitRefused);
+  EXPECT_NE(forced.err.find("UTF-8"), std::string::npos) << forced.err;
+  EXPECT_EQ(forced.err.find("символов"), std::string::npos) << forced.err;
+  EXPECT_NE(forced.err.find("смещению 3 "), std::string::npos) << forced.err;
+  EXPECT_TRUE(FileNames(dir.path()).empty());
+}
+
+// A profile with a Cyrillic comment and a UTF-8 text whose first letter
+// comes after a megabyte: the whole table is in the text's encoding.
+TEST(CliTest, TheTableTakesTheEncodingOfALateFirstLetter) {
+  const std::string text = std::string(1'200'000, 'a') + " Ёж";
+  ProfileRecord profile = DefaultProfileRecords()[0];
+  profile.Comment = Cp("// — ");
+  const std::string table =
+      Cp1251ToUtf8(ConvertToTable(Cp(text), profile).table);
+  const auto result = RunCliOn({"table", "--set", "Comment=// — "}, text);
+  EXPECT_EQ(result.status, kExitOk) << result.err;
+  EXPECT_TRUE(result.out == table) << "tables differ";
+}
+
+// The output may be the input file itself: it is read whole first.
+TEST(CliTest, OutputOverTheInputFile) {
+  TempDir dir;
+  WriteFile(dir / "text", ReadFile(TestData("privet.txt")));
+  const std::string path = (dir / "text").string();
+  EXPECT_EQ(RunCliOn({"table", "-o", path, path}).status, kExitOk);
+  EXPECT_EQ(ReadFile(dir / "text"), ReadFile(TestData("privet_dt.golden")));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "core/base/cp1251.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -50,24 +51,88 @@ constexpr Utf8Table BuildUtf8Table() {
 
 constexpr Utf8Table kUtf8 = BuildUtf8Table();
 
-// Converts UTF-8 to code page 1251 at `out`, which may be `in` itself: the
-// result is never longer. Returns the length written.
-std::size_t DecodeTo(std::string_view in, char* out, std::size_t* bad) {
+// Code page 1251 bytes of U+0400 to U+047F, the two-byte forms D0 80 to
+// D1 BF that Russian text is made of; 0 where the code page has none.
+constexpr std::array<std::uint8_t, 128> BuildCyrillic() {
+  std::array<std::uint8_t, 128> bytes{};
+  for (int i = 0; i < 64; ++i) {
+    const char32_t cp = kUpperHalf[i];
+    if (cp >= 0x0400 && cp < 0x0480) bytes[cp - 0x0400] = 0x80 + i;
+  }
+  for (int i = 0; i < 64; ++i) bytes[0x10 + i] = 0xC0 + i;
+  return bytes;
+}
+constexpr std::array<std::uint8_t, 128> kCyrillic = BuildCyrillic();
+
+constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+
+// What a walk over UTF-8 bytes found.
+struct Walked {
+  std::size_t written = 0;
+  std::size_t bad = 0;  // characters outside the code page, broken bytes
+  std::size_t first_invalid = std::string_view::npos;
+  bool non_ascii = false;
+};
+
+// Walks the characters of `in`: with kWrite, writes their code page 1251
+// form to `out`, which may be `in` itself (the result is never longer);
+// without, only checks them and stops at the first broken byte. A broken
+// byte stands for one unknown character.
+template <bool kWrite>
+void Walk(std::string_view in, char* out, Walked* walked) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(in.data());
+  const std::size_t size = in.size();
   std::size_t write = 0;
-  for (std::size_t read = 0; read < in.size();) {
+  for (std::size_t read = 0; read < size;) {
+    if (read + 8 <= size) {  // plain ASCII goes eight bytes at a time
+      std::uint64_t word;
+      std::memcpy(&word, bytes + read, 8);
+      if ((word & kHighBits) == 0) {
+        if constexpr (kWrite) std::memcpy(out + write, &word, 8);
+        read += 8;
+        write += 8;
+        continue;
+      }
+    }
+    const unsigned char b0 = bytes[read];
+    if (b0 < 0x80) {
+      if constexpr (kWrite) out[write] = static_cast<char>(b0);
+      ++read;
+      ++write;
+      continue;
+    }
+    walked->non_ascii = true;
+    if ((b0 == 0xD0 || b0 == 0xD1) && read + 1 < size &&
+        (bytes[read + 1] & 0xC0) == 0x80) {
+      const std::uint8_t byte =
+          kCyrillic[((b0 & 1) << 6) | (bytes[read + 1] & 0x3F)];
+      if (byte != 0) {
+        if constexpr (kWrite) out[write] = static_cast<char>(byte);
+        read += 2;
+        ++write;
+        continue;
+      }
+    }
     char32_t cp = 0;
     const std::size_t length = DecodeUtf8Char(in, read, &cp);
     std::optional<std::uint8_t> byte;
     if (length == 0) {
-      ++read;  // a stray byte stands for one unknown character
+      if (walked->first_invalid == std::string_view::npos) {
+        walked->first_invalid = read;
+      }
+      if constexpr (!kWrite) return;
+      ++read;
     } else {
       read += length;
-      byte = UnicodeToCp1251(cp);
+      if constexpr (kWrite) byte = UnicodeToCp1251(cp);
     }
-    if (!byte) ++*bad;
-    out[write++] = static_cast<char>(byte.value_or(kUnmappableByte));
+    if constexpr (kWrite) {
+      if (!byte) ++walked->bad;
+      out[write] = static_cast<char>(byte.value_or(kUnmappableByte));
+    }
+    ++write;
   }
-  return write;
+  walked->written = write;
 }
 
 // The length of an unfinished character at the end of `bytes`: a lead byte
@@ -85,21 +150,29 @@ std::size_t UnfinishedTail(std::string_view bytes) {
   return 0;
 }
 
-// Joins a carried tail with the next piece, and keeps the new unfinished
-// tail back for the piece after it.
-std::string_view TakeFinished(std::string* carry, std::string_view piece,
-                              std::string* joined) {
-  std::string_view bytes = piece;
+// Hands `take` the text a piece at a time, whole characters only: a
+// character cut off at the end of a piece is kept in `carry` and completed
+// from the next one. `take(bytes, final)` returns how many bytes it took;
+// only the first few bytes of a piece are ever copied.
+template <typename Take>
+void TakeWhole(std::string* carry, std::string_view piece, bool final,
+               const Take& take) {
   if (!carry->empty()) {
-    *joined = *carry;
-    joined->append(piece);
-    bytes = *joined;
+    // A character that begins in the carry ends within three more bytes.
+    const std::size_t head = std::min<std::size_t>(piece.size(), 3);
+    const std::size_t kept = carry->size();
+    std::string joined = *carry + std::string(piece.substr(0, head));
+    const bool whole = head == piece.size();
+    const std::size_t took = take(joined, whole && final);
+    if (took < kept || (whole && took < joined.size())) {
+      carry->assign(joined, took);
+      return;
+    }
+    carry->clear();
+    piece.remove_prefix(took - kept);
   }
-  const std::size_t tail = UnfinishedTail(bytes);
-  std::string next_carry(bytes.substr(bytes.size() - tail));
-  bytes.remove_suffix(tail);
-  *carry = std::move(next_carry);
-  return bytes;
+  const std::size_t took = take(piece, final);
+  carry->assign(piece.substr(took));
 }
 
 }  // namespace
@@ -189,36 +262,57 @@ std::string Cp1251ToUtf8(std::string_view cp1251) {
 }
 
 std::string Utf8ToCp1251(std::string utf8, std::size_t* unmappable) {
-  std::size_t bad = 0;
-  utf8.resize(DecodeTo(utf8, utf8.data(), &bad));
-  if (unmappable != nullptr) *unmappable = bad;
+  Walked walked;
+  Walk<true>(utf8, utf8.data(), &walked);
+  utf8.resize(walked.written);
+  if (unmappable != nullptr) *unmappable = walked.bad;
   return utf8;
 }
 
-void Utf8Decoder::Decode(std::string_view piece, std::string* cp1251) {
-  std::string joined;
-  const std::string_view bytes = TakeFinished(&carry_, piece, &joined);
+std::size_t Utf8Decoder::DecodeSome(std::string_view bytes, bool final,
+                                    std::string* cp1251) {
+  std::size_t skipped = 0;
+  if (at_start_) {
+    if (!final && bytes.size() < kUtf8Bom.size() &&
+        kUtf8Bom.starts_with(bytes)) {
+      return 0;  // perhaps a mark: wait for its other bytes
+    }
+    at_start_ = false;
+    if (bytes.starts_with(kUtf8Bom)) skipped = kUtf8Bom.size();
+  }
+  const std::string_view body = bytes.substr(skipped);
+  const std::string_view whole =
+      final ? body : body.substr(0, body.size() - UnfinishedTail(body));
   const std::size_t start = cp1251->size();
-  cp1251->resize(start + bytes.size());
-  cp1251->resize(start + DecodeTo(bytes, cp1251->data() + start, &unmappable_));
+  cp1251->resize(start + whole.size());
+  Walked walked;
+  Walk<true>(whole, cp1251->data() + start, &walked);
+  cp1251->resize(start + walked.written);
+  unmappable_ += walked.bad;
+  if (!first_invalid_ && walked.first_invalid != std::string_view::npos) {
+    first_invalid_ = offset_ + skipped + walked.first_invalid;
+  }
+  const std::size_t took = skipped + whole.size();
+  offset_ += took;
+  return took;
+}
+
+void Utf8Decoder::Decode(std::string_view piece, std::string* cp1251) {
+  TakeWhole(&carry_, piece, false, [&](std::string_view bytes, bool final) {
+    return DecodeSome(bytes, final, cp1251);
+  });
 }
 
 void Utf8Decoder::Finish(std::string* cp1251) {
-  const std::string tail = std::move(carry_);
-  carry_.clear();
-  const std::size_t start = cp1251->size();
-  cp1251->resize(start + tail.size());
-  cp1251->resize(start + DecodeTo(tail, cp1251->data() + start, &unmappable_));
+  TakeWhole(&carry_, {}, true, [&](std::string_view bytes, bool final) {
+    return DecodeSome(bytes, final, cp1251);
+  });
 }
 
 bool IsValidUtf8(std::string_view bytes) {
-  for (std::size_t i = 0; i < bytes.size();) {
-    char32_t cp;
-    const std::size_t length = DecodeUtf8Char(bytes, i, &cp);
-    if (length == 0) return false;
-    i += length;
-  }
-  return true;
+  Walked walked;
+  Walk<false>(bytes, nullptr, &walked);
+  return walked.first_invalid == std::string_view::npos;
 }
 
 TextEncoding DetectEncoding(std::string_view bytes) {
@@ -228,53 +322,21 @@ TextEncoding DetectEncoding(std::string_view bytes) {
 }
 
 bool EncodingDetector::Feed(std::string_view piece) {
-  if (!started_ && !piece.empty()) {
-    // The mark may itself arrive split; wait for three bytes to decide.
-    if (carry_.size() + piece.size() < kUtf8Bom.size()) {
-      carry_.append(piece);
-      return true;
-    }
-    started_ = true;
-    const std::string head =
-        carry_ + std::string(piece.substr(0, kUtf8Bom.size() - carry_.size()));
-    bom_ = head == kUtf8Bom;
-  }
-  if (bom_ || invalid_) return !invalid_;
-  std::string joined;
-  const std::string_view bytes = TakeFinished(&carry_, piece, &joined);
-  constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
-  for (std::size_t i = 0; i < bytes.size();) {
-    // Plain ASCII goes eight bytes at a time.
-    if (i + 8 <= bytes.size()) {
-      std::uint64_t word;
-      std::memcpy(&word, bytes.data() + i, 8);
-      if ((word & kHighBits) == 0) {
-        i += 8;
-        continue;
-      }
-    }
-    char32_t cp;
-    const std::size_t length = DecodeUtf8Char(bytes, i, &cp);
-    if (length == 0) {
-      invalid_ = true;
-      return false;
-    }
-    non_ascii_ |= length > 1;
-    i += length;
-  }
-  return true;
+  if (invalid_) return false;
+  TakeWhole(&carry_, piece, false, [&](std::string_view bytes, bool final) {
+    const std::string_view whole =
+        final ? bytes : bytes.substr(0, bytes.size() - UnfinishedTail(bytes));
+    Walked walked;
+    Walk<false>(whole, nullptr, &walked);
+    non_ascii_ |= walked.non_ascii;
+    invalid_ |= walked.first_invalid != std::string_view::npos;
+    return invalid_ ? bytes.size() : whole.size();
+  });
+  return !invalid_;
 }
 
 TextEncoding EncodingDetector::Finish() {
-  if (!started_) {
-    // Fewer than three bytes in all: no room for a mark.
-    started_ = true;
-    const std::string text = std::move(carry_);
-    carry_.clear();
-    Feed(text);
-  }
-  if (bom_) return TextEncoding::kUtf8;
-  // An unfinished character at the very end is not valid UTF-8 either.
+  // An unfinished character at the very end is not UTF-8 either.
   const bool valid = !invalid_ && carry_.empty();
   return valid && non_ascii_ ? TextEncoding::kUtf8 : TextEncoding::kCp1251;
 }

@@ -43,8 +43,11 @@ enum class TextEncoding { kCp1251, kUtf8 };
 
 inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
-// A text with the UTF-8 byte-order mark, or valid UTF-8 holding at least
-// one non-ASCII character, is UTF-8; anything else is code page 1251.
+// The one rule by which the window and the converter tell a text's
+// encoding: well-formed UTF-8 holding at least one byte above 0x7F (a
+// byte-order mark counts) is UTF-8; anything else is code page 1251, so
+// that a mark followed by bytes that are not UTF-8 keeps every byte, the
+// mark's own included.
 TextEncoding DetectEncoding(std::string_view bytes);
 
 // DetectEncoding for a text that arrives in pieces.
@@ -58,8 +61,6 @@ class EncodingDetector {
 
  private:
   std::string carry_;  // a character split between two pieces
-  bool started_ = false;
-  bool bom_ = false;
   bool invalid_ = false;
   bool non_ascii_ = false;
 };
@@ -68,14 +69,31 @@ class EncodingDetector {
 // two pieces is completed by the next one.
 class Utf8Decoder {
  public:
+  // `drop_mark`: a byte-order mark that begins the text is not part of it.
+  explicit Utf8Decoder(bool drop_mark = false) : at_start_(drop_mark) {}
+
+  // Appends the code page 1251 form of `piece`; an unfinished last
+  // character waits for the next piece.
   void Decode(std::string_view piece, std::string* cp1251);
   // Ends the text: an unfinished character is unmappable.
   void Finish(std::string* cp1251);
+  // Characters the code page cannot hold and bytes that are not UTF-8.
   std::size_t unmappable() const { return unmappable_; }
+  // Where the first byte that is not UTF-8 stands, counted from the start
+  // of the text.
+  std::optional<std::uint64_t> first_invalid() const { return first_invalid_; }
 
  private:
+  // Decodes the whole characters of `bytes` (all of them when `final`)
+  // after `cp1251`; returns how many bytes it took.
+  std::size_t DecodeSome(std::string_view bytes, bool final,
+                         std::string* cp1251);
+
   std::string carry_;
+  std::uint64_t offset_ = 0;  // of the first byte not yet taken
   std::size_t unmappable_ = 0;
+  std::optional<std::uint64_t> first_invalid_;
+  bool at_start_;
 };
 
 }  // namespace trulvex

@@ -27,32 +27,52 @@ bool NeedsStartAddress(const BinOptions& options) {
   return options.SaveFile == 1 && options.AddFile == 1;
 }
 
-constexpr std::size_t kChunk = std::size_t{1} << 20;
+// The display codes of a text as it is read, prepared as the options say.
+class CodeReader {
+ public:
+  CodeReader(TextReader* text, bool flatten, const CleanOptions& clean)
+      : text_(text),
+        // Cleaning looks at the flat text; flattening alone is done while
+        // mapping.
+        preparer_(flatten && clean.cleans(), clean),
+        pass_(flatten && !clean.cleans() ? CharPass::kFlattenMap
+                                         : CharPass::kMap) {}
 
-// True when some piece of the text gives a display code.
-bool AnyDisplayable(TextChunks& text, bool flatten) {
-  if (!text.Rewind()) return false;
-  for (std::string_view chunk; !(chunk = text.Next()).empty();) {
-    if (HasDisplayable(chunk, flatten)) return true;
+  // The next codes; empty at the end of the text.
+  std::string_view Next() {
+    for (std::string_view chunk; !(chunk = text_->Next()).empty();) {
+      const std::string_view prepared = preparer_.Prepare(chunk);
+      any_text_ |= !prepared.empty();
+      codes_.resize(PassRoom(prepared.size()));
+      const std::size_t count =
+          RunCharPass(pass_, prepared, codes_.data(), &pending_);
+      if (count != 0) return {codes_.data(), count};
+    }
+    return {};
   }
-  return false;
-}
+  // True once the prepared text held a character.
+  bool any_text() const { return any_text_; }
+  bool failed() const { return text_->failed(); }
 
-// Writes the display codes of the whole text; false when the text or the
-// file failed. `count` receives the number of codes.
-bool WriteCodeStream(TextChunks& text, bool flatten, const BinSink& sink,
-                     std::uint64_t* count) {
+ private:
+  TextReader* text_;
+  TextPreparer preparer_;
+  CharPass pass_;
+  std::uint8_t pending_ = 0;
+  std::string codes_;
+  bool any_text_ = false;
+};
+
+// Hands `first` and the codes after it to `sink`; false when the text or
+// the sink failed. `count` receives the number of codes.
+bool WriteCodeStream(std::string_view first, CodeReader& codes,
+                     const BinSink& sink, std::uint64_t* count) {
   *count = 0;
-  if (!text.Rewind()) return false;
-  LcdCodeStream codes(flatten);
-  std::string buffer;
-  for (std::string_view chunk; !(chunk = text.Next()).empty();) {
-    buffer.resize(LcdCodeStream::Room(chunk.size()));
-    const std::size_t written = codes.Map(chunk, buffer.data());
-    if (!sink({buffer.data(), written})) return false;
-    *count += written;
+  for (std::string_view next = first; !next.empty(); next = codes.Next()) {
+    if (!sink(next)) return false;
+    *count += next.size();
   }
-  return !text.failed();
+  return !codes.failed();
 }
 
 BinSink WriterSink(AtomicFileWriter& writer) {
@@ -65,21 +85,21 @@ BinOutcome WriteFailed(const AtomicFileWriter& writer,
   return BinOutcome::kWriteFailed;
 }
 
-BinOutcome WriteNewFile(const fs::path& target, TextChunks& text, bool flatten,
-                        std::error_code* reason) {
+BinOutcome WriteNewFile(const fs::path& target, std::string_view first,
+                        CodeReader& codes, std::error_code* reason) {
   std::unique_ptr<AtomicFileWriter> writer =
       AtomicFileWriter::Begin(target, reason);
   if (!writer) return BinOutcome::kCreateFailed;
   std::uint64_t count = 0;
-  if (!WriteCodeStream(text, flatten, WriterSink(*writer), &count)) {
-    return text.failed() ? BinOutcome::kTextUnreadable
-                         : WriteFailed(*writer, reason);
+  if (!WriteCodeStream(first, codes, WriterSink(*writer), &count)) {
+    return codes.failed() ? BinOutcome::kTextUnreadable
+                          : WriteFailed(*writer, reason);
   }
   return writer->Commit() ? BinOutcome::kSuccess : WriteFailed(*writer, reason);
 }
 
-BinOutcome WriteExistingFile(const fs::path& target, TextChunks& text,
-                             bool flatten, const BinOptions& options,
+BinOutcome WriteExistingFile(const fs::path& target, std::string_view first,
+                             CodeReader& codes, const BinOptions& options,
                              const AppendPastEndQuestion& ask,
                              std::error_code* reason) {
   std::error_code error;
@@ -123,9 +143,9 @@ BinOutcome WriteExistingFile(const fs::path& target, TextChunks& text,
   }
   std::uint64_t count = 0;
   if (!writer->CopyFrom(old.get(), 0, at)) return WriteFailed(*writer, reason);
-  if (!WriteCodeStream(text, flatten, WriterSink(*writer), &count)) {
-    return text.failed() ? BinOutcome::kTextUnreadable
-                         : WriteFailed(*writer, reason);
+  if (!WriteCodeStream(first, codes, WriterSink(*writer), &count)) {
+    return codes.failed() ? BinOutcome::kTextUnreadable
+                          : WriteFailed(*writer, reason);
   }
   // The old bytes go on after the new ones: all of them when inserting,
   // those past the overwritten stretch when replacing.
@@ -138,50 +158,40 @@ BinOutcome WriteExistingFile(const fs::path& target, TextChunks& text,
   return BinOutcome::kSuccess;
 }
 
-BinOutcome WriteCodes(const fs::path& path, TextChunks& text, bool flatten,
+// Reads up to the first code, so that nothing is touched for a text that
+// gives none; then `write` takes it and the codes after it.
+template <typename Write>
+BinOutcome WithFirstCode(CodeReader& codes, const BinOptions& options,
+                         const Write& write) {
+  const std::string_view first = codes.Next();
+  if (codes.failed()) return BinOutcome::kTextUnreadable;
+  const bool no_address =
+      NeedsStartAddress(options) && options.start_address.empty();
+  if (first.empty()) {
+    return !codes.any_text() ? BinOutcome::kNoText
+           : no_address      ? BinOutcome::kNoStartAddress
+                             : BinOutcome::kNothingDisplayable;
+  }
+  if (no_address) return BinOutcome::kNoStartAddress;
+  return write(first);
+}
+
+BinOutcome WriteCodes(const fs::path& path, CodeReader& codes,
                       const BinOptions& options,
                       const AppendPastEndQuestion& ask,
                       std::error_code* reason) {
-  if (!AnyDisplayable(text, flatten)) {
-    return text.failed() ? BinOutcome::kTextUnreadable
-                         : BinOutcome::kNothingDisplayable;
-  }
-  const fs::path target = ResolveTarget(path);
-  return options.SaveFile == 1
-             ? WriteExistingFile(target, text, flatten, options, ask, reason)
-             : WriteNewFile(target, text, flatten, reason);
+  std::error_code ignored;
+  if (reason == nullptr) reason = &ignored;
+  return WithFirstCode(codes, options, [&](std::string_view first) {
+    const fs::path target = ResolveTarget(path);
+    return options.SaveFile == 1
+               ? WriteExistingFile(target, first, codes, options, ask, reason)
+               : WriteNewFile(target, first, codes, reason);
+  });
 }
 
-// Checks the text and cleans it when the options ask: `write` receives the
-// cleaned text, or nothing when the text is to be mapped as it is read
-// (flattening alone never empties a text, so it is done while mapping).
-template <typename Write>
-BinOutcome WithPreparedText(TextChunks& text, const BinOptions& options,
-                            const Write& write) {
-  if (!text.Rewind() || text.Next().empty()) {
-    return text.failed() ? BinOutcome::kTextUnreadable : BinOutcome::kNoText;
-  }
-  try {
-    if (options.DelErrSunmol == 1 || options.DelSpace == 1) {
-      // Cleaning looks across piece borders: it takes the text whole.
-      std::string whole;
-      text.Rewind();
-      for (std::string_view chunk; !(chunk = text.Next()).empty();) {
-        whole += chunk;
-      }
-      if (text.failed()) return BinOutcome::kTextUnreadable;
-      whole = CleanText(FlattenText(std::move(whole)), options.DelSpace,
-                        options.CountSpace, options.DelErrSunmol);
-      if (whole.empty()) return BinOutcome::kNoText;
-      return write(std::move(whole));
-    }
-    if (NeedsStartAddress(options) && options.start_address.empty()) {
-      return BinOutcome::kNoStartAddress;
-    }
-    return write(std::string());
-  } catch (const std::bad_alloc&) {
-    return BinOutcome::kOutOfMemory;
-  }
+CleanOptions CleaningOf(const BinOptions& options) {
+  return {options.DelSpace, options.CountSpace, options.DelErrSunmol};
 }
 
 std::string QuotedPath(std::string_view lead, std::string_view path) {
@@ -205,54 +215,44 @@ std::uint64_t ParseStartAddress(std::string_view field) {
   return value;
 }
 
-std::string_view StringChunks::Next() {
-  const std::string_view chunk = text_.substr(offset_, kChunk);
-  offset_ += chunk.size();
-  return chunk;
-}
-
 BinOutcome StartBinConversion(const fs::path& path, std::string text,
                               const BinOptions& options,
                               const AppendPastEndQuestion& ask,
                               std::error_code* reason) {
-  StringChunks chunks(text);
-  return StartBinConversion(path, chunks, options, ask, reason);
+  StringTextReader reader(text);
+  return StartBinConversion(path, reader, options, ask, reason);
 }
 
-BinOutcome StartBinConversion(const fs::path& path, TextChunks& text,
+BinOutcome StartBinConversion(const fs::path& path, TextReader& text,
                               const BinOptions& options,
                               const AppendPastEndQuestion& ask,
                               std::error_code* reason) {
   if (path.empty()) return BinOutcome::kNoPath;
-  return WithPreparedText(text, options, [&](std::string prepared) {
-    if (!prepared.empty()) {
-      return ConvertToBin(path, std::move(prepared), options, ask, reason);
-    }
-    std::error_code ignored;
-    return WriteCodes(path, text, true, options, ask,
-                      reason != nullptr ? reason : &ignored);
-  });
+  try {
+    CodeReader codes(&text, true, CleaningOf(options));
+    return WriteCodes(path, codes, options, ask, reason);
+  } catch (const std::bad_alloc&) {
+    return BinOutcome::kOutOfMemory;
+  }
 }
 
-BinOutcome StartBinConversion(TextChunks& text, const BinOptions& options,
+BinOutcome StartBinConversion(TextReader& text, const BinOptions& options,
                               const BinSink& sink) {
   BinOptions new_file = options;
   new_file.SaveFile = 0;
-  return WithPreparedText(text, new_file, [&](std::string prepared) {
-    StringChunks cleaned(prepared);
-    TextChunks& codes = prepared.empty() ? text : cleaned;
-    const bool flatten = prepared.empty();
-    if (!AnyDisplayable(codes, flatten)) {
-      return codes.failed() ? BinOutcome::kTextUnreadable
-                            : BinOutcome::kNothingDisplayable;
-    }
-    std::uint64_t count = 0;
-    if (!WriteCodeStream(codes, flatten, sink, &count)) {
+  try {
+    CodeReader codes(&text, true, CleaningOf(options));
+    return WithFirstCode(codes, new_file, [&](std::string_view first) {
+      std::uint64_t count = 0;
+      if (WriteCodeStream(first, codes, sink, &count)) {
+        return BinOutcome::kSuccess;
+      }
       return codes.failed() ? BinOutcome::kTextUnreadable
                             : BinOutcome::kWriteFailed;
-    }
-    return BinOutcome::kSuccess;
-  });
+    });
+  } catch (const std::bad_alloc&) {
+    return BinOutcome::kOutOfMemory;
+  }
 }
 
 BinOutcome ConvertToBin(const fs::path& path, std::string prepared,
@@ -262,11 +262,12 @@ BinOutcome ConvertToBin(const fs::path& path, std::string prepared,
   if (NeedsStartAddress(options) && options.start_address.empty()) {
     return BinOutcome::kNoStartAddress;
   }
+  // No character at all gives no code either.
+  if (prepared.empty()) return BinOutcome::kNothingDisplayable;
   try {
-    StringChunks chunks(prepared);
-    std::error_code ignored;
-    return WriteCodes(path, chunks, false, options, ask,
-                      reason != nullptr ? reason : &ignored);
+    StringTextReader reader(prepared);
+    CodeReader codes(&reader, false, CleanOptions{});
+    return WriteCodes(path, codes, options, ask, reason);
   } catch (const std::bad_alloc&) {
     return BinOutcome::kOutOfMemory;
   }

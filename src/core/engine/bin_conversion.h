@@ -7,8 +7,8 @@
 #include <string_view>
 #include <system_error>
 
+#include "core/base/text_reader.h"
 #include "core/base/user_message.h"
-#include "core/engine/code_mapping.h"
 
 namespace trulvex {
 
@@ -23,34 +23,6 @@ struct BinOptions {
   // The start address field's text: decimal digits, read up to the first
   // non-digit; may be empty.
   std::string start_address;
-};
-
-// A text handed over piece by piece, so that a large file need not sit in
-// memory whole. It may be read more than once.
-class TextChunks {
- public:
-  virtual ~TextChunks() = default;
-  // Starts again from the first piece; false when the text cannot be read.
-  virtual bool Rewind() = 0;
-  // The next piece; empty at the end of the text or when reading failed.
-  virtual std::string_view Next() = 0;
-  virtual bool failed() const = 0;
-};
-
-// A text in memory, handed over in pieces of a bounded size.
-class StringChunks : public TextChunks {
- public:
-  explicit StringChunks(std::string_view text) : text_(text) {}
-  bool Rewind() override {
-    offset_ = 0;
-    return true;
-  }
-  std::string_view Next() override;
-  bool failed() const override { return false; }
-
- private:
-  std::string_view text_;
-  std::size_t offset_ = 0;
 };
 
 enum class BinOutcome {
@@ -72,15 +44,17 @@ enum class BinOutcome {
 using AppendPastEndQuestion = std::function<bool(const UserMessage&)>;
 
 // Checks the request, flattens and cleans `text` (code page 1251) as the
-// options say and writes its display codes into the file at `path`. When
-// the file cannot be made, opened or written, `reason` (if given) receives
-// the system's error.
+// options say and writes its display codes into the file at `path`. The
+// text is read once, chunk by chunk: the file is first touched when the
+// first code is known, and stays as it was when anything fails. When the
+// file cannot be made, opened or written, `reason` (if given) receives the
+// system's error.
 BinOutcome StartBinConversion(const std::filesystem::path& path,
                               std::string text, const BinOptions& options,
                               const AppendPastEndQuestion& ask,
                               std::error_code* reason = nullptr);
 BinOutcome StartBinConversion(const std::filesystem::path& path,
-                              TextChunks& text, const BinOptions& options,
+                              TextReader& text, const BinOptions& options,
                               const AppendPastEndQuestion& ask,
                               std::error_code* reason = nullptr);
 
@@ -90,7 +64,7 @@ using BinSink = std::function<bool(std::string_view)>;
 
 // The same as a new file would receive, handed to `sink` piece by piece;
 // the file options (SaveFile and after) have no meaning here.
-BinOutcome StartBinConversion(TextChunks& text, const BinOptions& options,
+BinOutcome StartBinConversion(TextReader& text, const BinOptions& options,
                               const BinSink& sink);
 
 // Writes the display codes of an already prepared text.

@@ -17,23 +17,38 @@ namespace {
 constexpr std::uint8_t kCr = '\r';
 constexpr std::uint8_t kLf = '\n';
 
-// The display codes with tab, CR and LF standing for the space they become
-// when the text is flattened.
-constexpr std::array<std::uint8_t, 256> BuildFlatCodes() {
-  std::array<std::uint8_t, 256> codes{};
-  for (int c = 0; c < 256; ++c) codes[c] = kLcdCodes[c];
-  codes['\t'] = codes['\r'] = codes['\n'] = ' ';
-  return codes;
+// Every character as itself (`codes` false) or as its display code, with
+// tab, CR and LF standing for the space they become when flattened.
+constexpr std::array<std::uint8_t, 256> BuildFlatTable(bool codes) {
+  std::array<std::uint8_t, 256> table{};
+  for (int c = 0; c < 256; ++c) {
+    table[c] = codes ? kLcdCodes[c] : static_cast<std::uint8_t>(c);
+  }
+  table['\t'] = table['\r'] = table['\n'] = ' ';
+  return table;
 }
-constinit const std::array<std::uint8_t, 256> kFlatCodes = BuildFlatCodes();
+constinit const std::array<std::uint8_t, 256> kFlatChars =
+    BuildFlatTable(false);
+constinit const std::array<std::uint8_t, 256> kFlatCodes = BuildFlatTable(true);
+
+constexpr bool Flattens(CharPass pass) { return pass != CharPass::kMap; }
+
+// The table a pass looks characters up in.
+constexpr const std::array<std::uint8_t, 256>& TableOf(CharPass pass) {
+  return pass == CharPass::kFlatten ? kFlatChars
+         : pass == CharPass::kMap   ? kLcdCodes
+                                    : kFlatCodes;
+}
 
 // Line breaks are paired from left to right: a CR or LF right after the
 // other one, which began a break, ends that break and writes nothing.
 // `pending` is the break character that began the last break if it was the
 // last character seen, otherwise 0; it carries across calls.
-template <bool kFlatten>
+template <CharPass kPass>
 std::size_t MapScalar(const std::uint8_t* in, std::size_t size,
                       std::uint8_t* out, std::uint8_t* pending) {
+  constexpr bool kFlatten = Flattens(kPass);
+  const std::uint8_t* const table = TableOf(kPass).data();
   std::size_t write = 0;
   std::uint8_t last = *pending;
   for (std::size_t read = 0; read < size; ++read) {
@@ -47,9 +62,10 @@ std::size_t MapScalar(const std::uint8_t* in, std::size_t size,
       }
       last = 0;
     }
-    const std::uint8_t code = kFlatten ? kFlatCodes[c] : kLcdCodes[c];
+    const std::uint8_t code = table[c];
     out[write] = code;
-    write += code != 0;
+    // Flattening alone keeps every character, NUL included.
+    write += kPass == CharPass::kFlatten || code != 0;
   }
   *pending = last;
   return write;
@@ -63,11 +79,12 @@ std::size_t MapScalar(const std::uint8_t* in, std::size_t size,
 // 64 characters at a time: the 256-entry table is looked up as two halves
 // of 128, and the characters that write nothing are squeezed out. Blocks in
 // which breaks pair up in chains (empty lines) go through the scalar path.
-template <bool kFlatten>
+template <CharPass kPass>
 TRULVEX_AVX512 std::size_t MapVector(const std::uint8_t* in, std::size_t size,
                                      std::uint8_t* out,
                                      std::uint8_t* pending_break) {
-  const std::uint8_t* table = kFlatten ? kFlatCodes.data() : kLcdCodes.data();
+  constexpr bool kFlatten = Flattens(kPass);
+  const std::uint8_t* table = TableOf(kPass).data();
   const __m512i low_a = _mm512_loadu_si512(table);
   const __m512i low_b = _mm512_loadu_si512(table + 64);
   const __m512i high_a = _mm512_loadu_si512(table + 128);
@@ -83,7 +100,9 @@ TRULVEX_AVX512 std::size_t MapVector(const std::uint8_t* in, std::size_t size,
     const __m512i high = _mm512_permutex2var_epi8(high_a, chars, high_b);
     const __m512i codes =
         _mm512_mask_blend_epi8(_mm512_movepi8_mask(chars), low, high);
-    __mmask64 keep = _mm512_test_epi8_mask(codes, codes);
+    __mmask64 keep = kPass == CharPass::kFlatten
+                         ? ~__mmask64{0}
+                         : _mm512_test_epi8_mask(codes, codes);
     if constexpr (kFlatten) {
       const std::uint64_t crs = _mm512_cmpeq_epi8_mask(chars, cr);
       const std::uint64_t lfs = _mm512_cmpeq_epi8_mask(chars, lf);
@@ -92,7 +111,7 @@ TRULVEX_AVX512 std::size_t MapVector(const std::uint8_t* in, std::size_t size,
         const std::uint64_t lf_before = (lfs << 1) | (pending == kLf);
         const std::uint64_t ends = (lfs & cr_before) | (crs & lf_before);
         if ((ends & (ends << 1)) != 0) {
-          write += MapScalar<true>(in + read, 64, out + write, &pending);
+          write += MapScalar<kPass>(in + read, 64, out + write, &pending);
           continue;
         }
         keep &= ~ends;
@@ -108,7 +127,7 @@ TRULVEX_AVX512 std::size_t MapVector(const std::uint8_t* in, std::size_t size,
     _mm512_storeu_si512(out + write, _mm512_maskz_compress_epi8(keep, codes));
     write += static_cast<std::size_t>(_mm_popcnt_u64(keep));
   }
-  write += MapScalar<kFlatten>(in + read, size - read, out + write, &pending);
+  write += MapScalar<kPass>(in + read, size - read, out + write, &pending);
   *pending_break = pending;
   return write;
 }
@@ -123,24 +142,39 @@ bool CpuHasVectorMapping() {
 
 #endif  // TRULVEX_VECTOR_MAPPING
 
-template <bool kFlatten>
+template <CharPass kPass>
 std::size_t Map(const std::uint8_t* in, std::size_t size, std::uint8_t* out,
                 std::uint8_t* pending, bool allow_vector) {
 #if TRULVEX_VECTOR_MAPPING
   if (allow_vector && HasVectorCodeMapping()) {
-    return MapVector<kFlatten>(in, size, out, pending);
+    return MapVector<kPass>(in, size, out, pending);
   }
 #else
   (void)allow_vector;
 #endif
-  return MapScalar<kFlatten>(in, size, out, pending);
+  return MapScalar<kPass>(in, size, out, pending);
 }
 
-template <bool kFlatten>
-std::string MapText(std::string text, bool allow_vector) {
-  auto* data = reinterpret_cast<std::uint8_t*>(text.data());
+std::size_t Dispatch(CharPass pass, std::string_view in, char* out,
+                     std::uint8_t* pending, bool allow_vector) {
+  const auto* from = reinterpret_cast<const std::uint8_t*>(in.data());
+  auto* to = reinterpret_cast<std::uint8_t*>(out);
+  switch (pass) {
+    case CharPass::kFlatten:
+      return Map<CharPass::kFlatten>(from, in.size(), to, pending,
+                                     allow_vector);
+    case CharPass::kMap:
+      return Map<CharPass::kMap>(from, in.size(), to, pending, allow_vector);
+    case CharPass::kFlattenMap:
+      return Map<CharPass::kFlattenMap>(from, in.size(), to, pending,
+                                        allow_vector);
+  }
+  return 0;
+}
+
+std::string MapText(CharPass pass, std::string text, bool allow_vector) {
   std::uint8_t pending = 0;
-  text.resize(Map<kFlatten>(data, text.size(), data, &pending, allow_vector));
+  text.resize(Dispatch(pass, text, text.data(), &pending, allow_vector));
   return text;
 }
 
@@ -155,12 +189,9 @@ bool HasVectorCodeMapping() {
 #endif
 }
 
-std::size_t LcdCodeStream::Map(std::string_view piece, char* out) {
-  const auto* in = reinterpret_cast<const std::uint8_t*>(piece.data());
-  auto* codes = reinterpret_cast<std::uint8_t*>(out);
-  return flatten_
-             ? trulvex::Map<true>(in, piece.size(), codes, &pending_, true)
-             : trulvex::Map<false>(in, piece.size(), codes, &pending_, true);
+std::size_t RunCharPass(CharPass pass, std::string_view in, char* out,
+                        std::uint8_t* pending) {
+  return Dispatch(pass, in, out, pending, true);
 }
 
 bool HasDisplayable(std::string_view text, bool flatten) {
@@ -172,16 +203,19 @@ bool HasDisplayable(std::string_view text, bool flatten) {
 }
 
 std::string MapToLcdCodes(std::string text) {
-  return MapText<false>(std::move(text), true);
+  return MapText(CharPass::kMap, std::move(text), true);
 }
 std::string FlattenToLcdCodes(std::string text) {
-  return MapText<true>(std::move(text), true);
+  return MapText(CharPass::kFlattenMap, std::move(text), true);
 }
 std::string MapToLcdCodesScalar(std::string text) {
-  return MapText<false>(std::move(text), false);
+  return MapText(CharPass::kMap, std::move(text), false);
 }
 std::string FlattenToLcdCodesScalar(std::string text) {
-  return MapText<true>(std::move(text), false);
+  return MapText(CharPass::kFlattenMap, std::move(text), false);
+}
+std::string FlattenTextScalar(std::string text) {
+  return MapText(CharPass::kFlatten, std::move(text), false);
 }
 
 }  // namespace trulvex

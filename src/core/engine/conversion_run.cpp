@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 
 #include "core/engine/char_map.h"
 #include "core/engine/output_buffer.h"
@@ -26,12 +27,13 @@ std::int32_t EffectiveCountByte(const ProfileRecord& profile) {
   return std::max<std::int32_t>(profile.CountByte, 0);
 }
 
-// Characters handed to the table writer at once between two flushes.
-constexpr std::size_t kQuietBlock = 1 << 16;
-
 // The head of a data line is built once per run; beyond this size it would
 // only be good for exhausting memory.
 constexpr std::uint64_t kMaxHeadBytes = std::uint64_t{256} << 20;
+
+// A piece whose formatted lines need more room than this is written in
+// blocks of characters, so that the room taken ahead stays bounded.
+constexpr std::size_t kPieceRoom = std::size_t{1} << 20;
 
 std::uint64_t Width(std::int32_t indent) {
   return indent > 0 ? static_cast<std::uint64_t>(indent) : 0;
@@ -42,110 +44,242 @@ std::uint64_t HeadLength(const ProfileRecord& profile) {
          profile.StartDataBlok.size();
 }
 
-// Only checked texts reach here: the layout materialises the line head.
+CleanOptions CleaningOf(const ProfileRecord& profile) {
+  return {profile.DeleteSpace, profile.CountSpace, profile.DeleteSumbolError};
+}
+
+// What the size bound allows per line piece and per character.
+struct SizeModel {
+  explicit SizeModel(const ProfileRecord& profile) {
+    const std::uint64_t comment = profile.Comment.size();
+    // Head, EndDataBlok, the byte count (" ", Comment, up to 20 digits),
+    // CR LF and the comment line around the piece's text.
+    per_piece = HeadLength(profile) + profile.EndDataBlok.size() + 1 + comment +
+                20 + 2 + comment + 2;
+    per_char = profile.StartData.size() + 8 + profile.EndData.size() +
+               profile.RazdelitelData.size() + 1;
+  }
+  std::uint64_t Bound(std::uint64_t pieces, std::uint64_t length) const {
+    return SatAdd(SatMul(pieces, per_piece), SatMul(length, per_char));
+  }
+
+  std::uint64_t per_piece;
+  std::uint64_t per_char;
+};
+
+// The most pieces a prepared text of `length` characters, `breaks` of them
+// CR or LF, can be cut into.
+std::uint64_t MaxPieces(std::uint64_t length, std::uint64_t breaks,
+                        const ProfileRecord& profile) {
+  const std::int32_t count_byte = EffectiveCountByte(profile);
+  if (count_byte == 0) return 1 + breaks;
+  // With word wrap every piece but the last is longer than `CountByte`.
+  const std::uint64_t shortest = static_cast<std::uint64_t>(count_byte) +
+                                 (profile.PerenosPoSlovam == 1 ? 1 : 0);
+  return length / shortest + 1;
+}
+
+// The exact size bound of the whole text, read once ahead; nullopt when it
+// could not be read.
+std::optional<std::uint64_t> MeasureBound(TextReader& text,
+                                          const ProfileRecord& profile) {
+  TextPreparer preparer(EffectiveCountByte(profile) > 0, CleaningOf(profile));
+  std::uint64_t length = 0;
+  std::uint64_t breaks = 0;
+  for (std::string_view chunk; !(chunk = text.Next()).empty();) {
+    const std::string_view prepared = preparer.Prepare(chunk);
+    length += prepared.size();
+    breaks += static_cast<std::uint64_t>(
+        std::count_if(prepared.begin(), prepared.end(),
+                      [](char c) { return c == '\n' || c == '\r'; }));
+  }
+  if (text.failed()) return std::nullopt;
+  return SizeModel(profile).Bound(MaxPieces(length, breaks, profile), length);
+}
+
+std::size_t CountDisplayable(std::string_view chars) {
+  std::size_t count = 0;
+  for (const char c : chars) {
+    count += IsDisplayable(static_cast<std::uint8_t>(c));
+  }
+  return count;
+}
+
+// Only checked profiles reach here: the layout materialises the line head.
 class Run {
  public:
   Run(const ProfileRecord& profile, ConversionObserver* observer,
-      const TableSink& sink, const RunLimits& limits)
-      : profile_(profile),
-        layout_(profile),
+      const TableSink& sink, const RunLimits& limits, TextReader* text)
+      : layout_(profile),
+        model_(profile),
+        cutter_(profile.CountByte, profile.PerenosPoSlovam),
         observer_(observer),
         sink_(sink),
-        limits_(limits) {}
-
-  RunStatus Execute(const std::string& text) {
-    const std::int32_t count_byte = EffectiveCountByte(profile_);
-    // Flattening leaves no tab or line break, so pieces need no normalising.
-    const bool normalize = count_byte == 0;
-    // Without word wrap every piece but the last has `CountByte` characters.
-    const bool fixed_length = count_byte > 0 && profile_.PerenosPoSlovam != 1;
-    const std::string_view all = text;
-    std::size_t offset = 0;
-    if (fixed_length && observer_ == nullptr &&
-        static_cast<std::size_t>(count_byte) <= kQuietBlock) {
-      // Whole batches of pieces at once: the common case, and the fast one.
+        limits_(limits),
+        text_(text),
+        normalize_(EffectiveCountByte(profile) == 0),
+        preparer_(EffectiveCountByte(profile) > 0, CleaningOf(profile)) {
+    const std::int32_t count_byte = EffectiveCountByte(profile);
+    // Without word wrap every piece but the last has `CountByte`
+    // characters: whole batches of them are written at once.
+    if (count_byte > 0 && profile.PerenosPoSlovam != 1 &&
+        observer_ == nullptr) {
       const auto length = static_cast<std::size_t>(count_byte);
-      // As many pieces as fill about one chunk of output.
-      const std::size_t pieces_per_batch = std::clamp<std::size_t>(
-          limits_.chunk_bytes / layout_.PieceRoom(length), 1,
-          kQuietBlock / length + 1);
-      const std::size_t batch = pieces_per_batch * length;
-      for (; offset < all.size(); offset += batch) {
-        const std::string_view stretch = all.substr(offset, batch);
-        const std::size_t pieces = (stretch.size() + length - 1) / length;
-        char* dst = out_.Reserve(pieces * layout_.PieceRoom(length));
-        out_.CommitTo(layout_.WritePieces(stretch, length, dst));
-        if (!FlushIfFull()) return RunStatus::kOutputFailed;
+      if (layout_.PieceRoom(length) <= kPieceRoom) {
+        batch_length_ = length;
+        batch_pieces_ = std::max<std::size_t>(
+            1, limits_.chunk_bytes / layout_.PieceRoom(length));
       }
     }
-    std::string normalized;
-    while (offset < all.size()) {
-      const std::string_view raw =
-          fixed_length
-              ? all.substr(offset, static_cast<std::size_t>(count_byte))
-              : NextLinePiece(all, offset, count_byte,
-                              profile_.PerenosPoSlovam);
-      std::string_view piece = raw;
-      if (normalize) {
-        NormalizePiece(raw, &normalized);
-        piece = normalized;
-      }
-      if (piece.empty()) break;
-      if (observer_ == nullptr && piece.size() <= kQuietBlock) {
-        char* dst = out_.Reserve(layout_.PieceRoom(piece.size()));
-        out_.CommitTo(layout_.WritePiece(piece, dst));
-        if (!FlushIfFull()) return RunStatus::kOutputFailed;
-        offset += raw.size();
-        continue;
-      }
-      layout_.AppendCommentLine(piece, &out_);
-      out_.Append(layout_.head());
-      std::uint64_t count = 0;
-      if (observer_ == nullptr) {
-        for (std::size_t k = 0; k < piece.size(); k += kQuietBlock) {
-          const std::string_view block = piece.substr(k, kQuietBlock);
-          count += layout_.AppendNumbers(
-              block, k + block.size() == piece.size(), &out_);
-          if (!FlushIfFull()) return RunStatus::kOutputFailed;
-        }
-      } else {
-        // Room is taken a block at a time, so that the work per character
-        // is the number, the progress and the stop check.
-        constexpr std::size_t kWatchedBlock = 4096;
-        for (std::size_t start = 0; start < piece.size();
-             start += kWatchedBlock) {
-          const std::size_t end = std::min(piece.size(), start + kWatchedBlock);
-          char* dst = out_.Reserve(layout_.PieceRoom(end - start));
-          for (std::size_t k = start; k < end; ++k) {
-            const bool last = k + 1 == piece.size();
-            const auto c = static_cast<std::uint8_t>(piece[k]);
-            dst = layout_.WriteOne(c, !last, dst);
-            count += IsDisplayable(c);
-            observer_->Progressed(offset + k + 3);
-            if (!last && observer_->StopRequested()) {
-              out_.CommitTo(dst);
-              return Flush() ? RunStatus::kStopped : RunStatus::kOutputFailed;
-            }
-          }
-          out_.CommitTo(dst);
-          if (!FlushIfFull()) return RunStatus::kOutputFailed;
-        }
-      }
-      layout_.AppendTail(count, &out_);
-      if (!FlushIfFull()) return RunStatus::kOutputFailed;
-      offset += raw.size();
-      // Pieces of one character have no check between their numbers; a
-      // check after every data line keeps any run stoppable.
-      if (observer_ != nullptr && offset < all.size() &&
-          observer_->StopRequested()) {
-        return Flush() ? RunStatus::kStopped : RunStatus::kOutputFailed;
-      }
+    block_chars_ =
+        std::max<std::size_t>(1, kPieceRoom / layout_.NumbersRoom(1));
+  }
+
+  RunStatus Execute() {
+    for (std::string_view chunk; !(chunk = text_->Next()).empty();) {
+      if (!Feed(preparer_.Prepare(chunk))) return status_;
     }
+    if (text_->failed()) return RunStatus::kInputFailed;
+    if (!carry_.empty() && !Emit(carry_)) return status_;
     return Flush() ? RunStatus::kCompleted : RunStatus::kOutputFailed;
   }
 
  private:
-  bool FlushIfFull() { return out_.size() < limits_.chunk_bytes || Flush(); }
+  // Cuts the next stretch of prepared text into pieces and writes them; a
+  // piece that goes on past the stretch is kept for the next one.
+  bool Feed(std::string_view prepared) {
+    for (std::size_t pos = 0; pos < prepared.size();) {
+      const std::string_view rest = prepared.substr(pos);
+      if (batch_length_ != 0 && carry_.empty() &&
+          rest.size() >= batch_length_) {
+        const std::size_t pieces =
+            std::min(rest.size() / batch_length_, batch_pieces_);
+        const std::size_t length = pieces * batch_length_;
+        if (!Spend(pieces, length)) return false;
+        char* dst = out_.Reserve(pieces * layout_.PieceRoom(batch_length_));
+        out_.CommitTo(
+            layout_.WritePieces(rest.substr(0, length), batch_length_, dst));
+        offset_ += length;
+        pos += length;
+        if (!FlushIfFull()) return false;
+        continue;
+      }
+      const std::size_t end = cutter_.PieceEnd(
+          rest, carry_.size(), [this] { return text_->LfFollows(); });
+      if (end == std::string_view::npos) {
+        carry_.append(rest);
+        return true;
+      }
+      if (carry_.empty()) {
+        if (!Emit(rest.substr(0, end))) return false;
+      } else {
+        carry_.append(rest.substr(0, end));
+        if (!Emit(carry_)) return false;
+        carry_.clear();
+      }
+      pos += end;
+    }
+    return true;
+  }
+
+  // Writes one raw piece.
+  bool Emit(std::string_view raw) {
+    std::string_view piece = raw;
+    if (normalize_) {
+      NormalizePiece(raw, &normalized_);
+      piece = normalized_;
+    }
+    if (!Spend(1, raw.size())) return false;
+    bool written;
+    if (observer_ != nullptr) {
+      // Pieces of one character have no check between their numbers; a
+      // check between two data lines keeps any run stoppable.
+      if (offset_ != 0 && observer_->StopRequested()) {
+        status_ = Flush() ? RunStatus::kStopped : RunStatus::kOutputFailed;
+        return false;
+      }
+      written = WriteWatched(piece);
+    } else if (layout_.PieceRoom(piece.size()) <= kPieceRoom) {
+      out_.CommitTo(layout_.WritePiece(
+          piece, out_.Reserve(layout_.PieceRoom(piece.size()))));
+      written = FlushIfFull();
+    } else {
+      written = WriteInBlocks(piece);
+    }
+    offset_ += raw.size();
+    return written;
+  }
+
+  // The comment line and the head of the data line of a piece written in
+  // parts.
+  bool WriteLineStart(std::string_view piece) {
+    if (layout_.writes_comment_line()) {
+      out_.CommitTo(
+          layout_.StartCommentLine(out_.Reserve(layout_.CommentRoom(0))));
+      for (std::size_t at = 0; at < piece.size(); at += kPieceRoom) {
+        out_.Append(piece.substr(at, kPieceRoom));
+        if (!FlushIfFull()) return false;
+      }
+      out_.CommitTo(TableLayout::EndCommentLine(out_.Reserve(2)));
+    }
+    out_.CommitTo(layout_.WriteHead(out_.Reserve(layout_.HeadRoom())));
+    return FlushIfFull();
+  }
+
+  // A long piece, a block of characters at a time.
+  bool WriteInBlocks(std::string_view piece) {
+    if (!WriteLineStart(piece)) return false;
+    std::uint64_t count = 0;
+    for (std::size_t at = 0; at < piece.size(); at += block_chars_) {
+      const std::string_view block = piece.substr(at, block_chars_);
+      const bool last = at + block.size() == piece.size();
+      char* dst = out_.Reserve(layout_.NumbersRoom(block.size()));
+      out_.CommitTo(layout_.WriteNumbers(block, last, dst));
+      count += CountDisplayable(block);
+      if (!FlushIfFull()) return false;
+    }
+    out_.CommitTo(layout_.WriteTail(count, out_.Reserve(layout_.TailRoom())));
+    return FlushIfFull();
+  }
+
+  // Shows progress after every character and may stop between two.
+  bool WriteWatched(std::string_view piece) {
+    if (!WriteLineStart(piece)) return false;
+    std::uint64_t count = 0;
+    for (std::size_t start = 0; start < piece.size(); start += block_chars_) {
+      const std::size_t end = std::min(piece.size(), start + block_chars_);
+      char* dst = out_.Reserve(layout_.NumbersRoom(end - start));
+      for (std::size_t k = start; k < end; ++k) {
+        const bool last = k + 1 == piece.size();
+        dst = layout_.WriteNumbers(piece.substr(k, 1), last, dst);
+        count += IsDisplayable(static_cast<std::uint8_t>(piece[k]));
+        observer_->Progressed(offset_ + k + 3);
+        if (!last && observer_->StopRequested()) {
+          out_.CommitTo(dst);
+          status_ = Flush() ? RunStatus::kStopped : RunStatus::kOutputFailed;
+          return false;
+        }
+      }
+      out_.CommitTo(dst);
+      if (!FlushIfFull()) return false;
+    }
+    out_.CommitTo(layout_.WriteTail(count, out_.Reserve(layout_.TailRoom())));
+    return FlushIfFull();
+  }
+
+  // Counts pieces and characters against the size bound.
+  bool Spend(std::uint64_t pieces, std::uint64_t length) {
+    spent_ = SatAdd(spent_, model_.Bound(pieces, length));
+    if (spent_ <= limits_.max_output_bytes) return true;
+    status_ = RunStatus::kTooLarge;
+    return false;
+  }
+
+  bool FlushIfFull() {
+    if (out_.size() < limits_.chunk_bytes || Flush()) return true;
+    status_ = RunStatus::kOutputFailed;
+    return false;
+  }
   bool Flush() {
     if (out_.empty()) return true;
     const bool stored = sink_(out_.view());
@@ -153,13 +287,31 @@ class Run {
     return stored;
   }
 
-  const ProfileRecord& profile_;
   const TableLayout layout_;
+  const SizeModel model_;
+  LinePieceCutter cutter_;
   ConversionObserver* const observer_;
   const TableSink& sink_;
   const RunLimits limits_;
+  TextReader* const text_;
+  const bool normalize_;
+  TextPreparer preparer_;
+  std::size_t batch_length_ = 0;
+  std::size_t batch_pieces_ = 0;
+  std::size_t block_chars_ = 1;
+  RunStatus status_ = RunStatus::kOutputFailed;
   OutputBuffer out_;
+  std::string carry_;         // a piece that began in an earlier chunk
+  std::string normalized_;    // the piece as it is written
+  std::uint64_t offset_ = 0;  // where the next piece begins
+  std::uint64_t spent_ = 0;   // the size bound of what was written
 };
+
+// The size bound from the length of the raw text alone: preparing never
+// lengthens a text, and every character may end a line.
+std::uint64_t CoarseBound(std::uint64_t length, const ProfileRecord& profile) {
+  return SizeModel(profile).Bound(MaxPieces(length, length, profile), length);
+}
 
 }  // namespace
 
@@ -174,42 +326,34 @@ std::string PrepareTableText(std::string text, const ProfileRecord& profile) {
 
 std::uint64_t TableSizeBound(std::string_view prepared,
                              const ProfileRecord& profile) {
-  const std::uint64_t length = prepared.size();
-  const std::int32_t count_byte = EffectiveCountByte(profile);
-  std::uint64_t pieces;
-  if (count_byte == 0) {
-    pieces = 1 + static_cast<std::uint64_t>(std::count_if(
-                     prepared.begin(), prepared.end(),
-                     [](char c) { return c == '\n' || c == '\r'; }));
-  } else if (profile.PerenosPoSlovam == 1) {
-    // Every piece but the last is longer than `CountByte`.
-    pieces = length / (static_cast<std::uint64_t>(count_byte) + 1) + 1;
-  } else {
-    pieces = length / static_cast<std::uint64_t>(count_byte) + 1;
+  const std::uint64_t breaks = static_cast<std::uint64_t>(
+      std::count_if(prepared.begin(), prepared.end(),
+                    [](char c) { return c == '\n' || c == '\r'; }));
+  return SizeModel(profile).Bound(MaxPieces(prepared.size(), breaks, profile),
+                                  prepared.size());
+}
+
+RunStatus RunConversion(TextReader& text, const ProfileRecord& profile,
+                        ConversionObserver* observer, const TableSink& sink,
+                        const RunLimits& limits) {
+  if (profile.IsPreview != 0) observer = nullptr;
+  if (observer != nullptr) observer->Started(text.LengthBound().value_or(0));
+  if (HeadLength(profile) > kMaxHeadBytes) return RunStatus::kTooLarge;
+  const std::optional<std::uint64_t> length = text.LengthBound();
+  if ((!length || CoarseBound(*length, profile) > limits.max_output_bytes) &&
+      text.Rewind()) {
+    const std::optional<std::uint64_t> bound = MeasureBound(text, profile);
+    if (!bound || !text.Rewind()) return RunStatus::kInputFailed;
+    if (*bound > limits.max_output_bytes) return RunStatus::kTooLarge;
   }
-  const std::uint64_t comment = profile.Comment.size();
-  // Head, EndDataBlok, the byte count (" ", Comment, up to 20 digits), CR LF
-  // and the comment line around the piece's text.
-  const std::uint64_t per_piece = HeadLength(profile) +
-                                  profile.EndDataBlok.size() + 1 + comment +
-                                  20 + 2 + comment + 2;
-  const std::uint64_t per_char = profile.StartData.size() + 8 +
-                                 profile.EndData.size() +
-                                 profile.RazdelitelData.size() + 1;
-  return SatAdd(SatMul(pieces, per_piece), SatMul(length, per_char));
+  return Run(profile, observer, sink, limits, &text).Execute();
 }
 
 RunStatus RunConversion(std::string text, const ProfileRecord& profile,
                         ConversionObserver* observer, const TableSink& sink,
                         const RunLimits& limits) {
-  if (profile.IsPreview != 0) observer = nullptr;
-  if (observer != nullptr) observer->Started(text.size());
-  text = PrepareTableText(std::move(text), profile);
-  if (HeadLength(profile) > kMaxHeadBytes ||
-      TableSizeBound(text, profile) > limits.max_output_bytes) {
-    return RunStatus::kTooLarge;
-  }
-  return Run(profile, observer, sink, limits).Execute(text);
+  StringTextReader reader(text);
+  return RunConversion(reader, profile, observer, sink, limits);
 }
 
 TableResult ConvertToTable(std::string text, const ProfileRecord& profile,

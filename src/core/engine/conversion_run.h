@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/base/text_reader.h"
 #include "core/engine/profile_record.h"
 
 namespace trulvex {
@@ -32,6 +33,7 @@ enum class RunStatus {
   kStopped,       // the observer asked to stop; the output so far was sent
   kTooLarge,      // the table would exceed the output limit; nothing sent
   kOutputFailed,  // the sink refused a chunk
+  kInputFailed,   // the text could not be read to its end
 };
 
 struct RunLimits {
@@ -43,8 +45,16 @@ struct RunLimits {
 };
 
 // Prepares `text` (code page 1251) with the options of `profile` and sends
-// its source table to `sink`. The run is quiet (no progress, no stop
-// checks) when `observer` is null or the profile is a preview.
+// its source table to `sink` as it reads it: memory in use is a fixed
+// buffer and one line piece, however long the text. The run is quiet (no
+// progress, no stop checks) when `observer` is null or the profile is a
+// preview. A table over the limit is refused before anything is sent when
+// the text's length shows it cannot exceed the limit or the text can be
+// read twice to measure it; a text read only once (a pipe) is stopped
+// with kTooLarge as soon as what was read exceeds it.
+RunStatus RunConversion(TextReader& text, const ProfileRecord& profile,
+                        ConversionObserver* observer, const TableSink& sink,
+                        const RunLimits& limits = {});
 RunStatus RunConversion(std::string text, const ProfileRecord& profile,
                         ConversionObserver* observer, const TableSink& sink,
                         const RunLimits& limits = {});

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/engine/char_map.h"
+
 namespace trulvex {
 namespace {
-
-constexpr std::string_view kLineEnd = "\r\n";
 
 std::string Indent(std::int32_t width) {
   return width > 0 ? std::string(static_cast<std::size_t>(width), ' ')
@@ -41,34 +41,36 @@ TableLayout::TableLayout(const ProfileRecord& profile)
       head_(Indent(profile.Ost1) + profile.Directive + Indent(profile.Ost2) +
             profile.StartDataBlok),
       end_data_blok_(profile.EndDataBlok),
+      start_data_(profile.StartData),
+      end_data_(profile.EndData),
       separator_(profile.RazdelitelData) {
+  std::size_t max_item = 0;  // the longest item with its separator
   for (int c = 0; c < 256; ++c) {
     const std::uint8_t code = CharToLcdCode(static_cast<std::uint8_t>(c));
-    offsets_[c] = static_cast<std::uint32_t>(items_.size());
     if (code == 0) continue;
-    const std::string item =
-        profile.StartData + FormatLcdNumber(code, profile.SI) + profile.EndData;
-    item_lengths_[c] = static_cast<std::uint32_t>(item.size());
-    items_ += item;
-    max_item_ = std::max(max_item_, item.size() + separator_.size());
+    const std::string number = FormatLcdNumber(code, profile.SI);
+    std::memcpy(numbers_[c].data(), number.data(), number.size());
+    number_lengths_[c] = static_cast<std::uint8_t>(number.size());
+    max_item = std::max(max_item, start_data_.size() + number.size() +
+                                      end_data_.size() + separator_.size());
   }
-  const bool fixed_slots = max_item_ <= kSlot;
-  copy_bytes_ = max_item_ <= 16 ? 16 : fixed_slots ? kSlot : 0;
-  slot_room_ = fixed_slots ? kSlot : std::max<std::size_t>(max_item_, 1);
+  copy_ = max_item <= kSlot / 2 ? Copy::kHalf
+          : max_item <= kSlot   ? Copy::kSlot
+                                : Copy::kDirect;
+  slot_room_ = copy_ == Copy::kDirect ? max_item : kSlot;
   const std::string padding(kSlot, '\0');
   padded_comment_ = comment_ + padding;
   padded_head_ = head_ + padding;
   padded_end_data_blok_ = end_data_blok_ + padding;
-  if (!fixed_slots) return;
+  if (copy_ == Copy::kDirect) return;
   slots_.assign(256 * kSlot, '\0');
   for (int c = 0; c < 256; ++c) {
-    if (CharToLcdCode(static_cast<std::uint8_t>(c)) == 0) continue;
-    char* slot = &slots_[static_cast<std::size_t>(c) * kSlot];
-    const std::string_view item = Item(static_cast<std::uint8_t>(c));
-    std::memcpy(slot, item.data(), item.size());
-    std::memcpy(slot + item.size(), separator_.data(), separator_.size());
-    slot_with_separator_[c] =
-        static_cast<std::uint8_t>(item.size() + separator_.size());
+    if (!IsDisplayable(static_cast<std::uint8_t>(c))) continue;
+    char* const slot = &slots_[static_cast<std::size_t>(c) * kSlot];
+    char* const end = WriteItemDirect(static_cast<std::uint8_t>(c), true, slot);
+    slot_lengths_[c] = static_cast<std::uint8_t>(end - slot);
+    item_lengths_[c] =
+        static_cast<std::uint8_t>(slot_lengths_[c] - separator_.size());
   }
 }
 
@@ -112,17 +114,40 @@ char* WriteDecimal(std::uint64_t value, char* dst) {
   return dst;
 }
 
-}  // namespace
-
-void TableLayout::AppendCommentLine(std::string_view piece,
-                                    OutputBuffer* out) const {
-  if (!comment_line_) return;
-  out->Append(comment_);
-  out->Append(piece);
-  out->Append(kLineEnd);
+std::size_t CountDisplayable(std::string_view chars) {
+  std::size_t count = 0;
+  for (const char c : chars) {
+    count += IsDisplayable(static_cast<std::uint8_t>(c));
+  }
+  return count;
 }
 
-inline char* TableLayout::WriteTail(std::uint64_t byte_count, char* dst) const {
+}  // namespace
+
+char* TableLayout::WriteItemDirect(std::uint8_t c, bool separated,
+                                   char* dst) const {
+  dst = CopyShort(dst, start_data_.data(), start_data_.size());
+  dst = CopyShort(dst, numbers_[c].data(), number_lengths_[c]);
+  dst = CopyShort(dst, end_data_.data(), end_data_.size());
+  if (separated) dst = CopyShort(dst, separator_.data(), separator_.size());
+  return dst;
+}
+
+char* TableLayout::StartCommentLine(char* dst) const {
+  return CopyPadded<kSlot>(dst, padded_comment_, comment_.size());
+}
+
+char* TableLayout::EndCommentLine(char* dst) {
+  *dst++ = '\r';
+  *dst++ = '\n';
+  return dst;
+}
+
+char* TableLayout::WriteHead(char* dst) const {
+  return CopyPadded<kSlot>(dst, padded_head_, head_.size());
+}
+
+char* TableLayout::WriteTail(std::uint64_t byte_count, char* dst) const {
   dst = CopyPadded<kSlot>(dst, padded_end_data_blok_, end_data_blok_.size());
   if (byte_count_) {
     *dst++ = ' ';
@@ -134,149 +159,105 @@ inline char* TableLayout::WriteTail(std::uint64_t byte_count, char* dst) const {
   return dst;
 }
 
-void TableLayout::AppendTail(std::uint64_t byte_count,
-                             OutputBuffer* out) const {
-  char* dst = out->Reserve(end_data_blok_.size() + comment_.size() + 3 * kSlot);
-  out->CommitTo(WriteTail(byte_count, dst));
-}
-
-template <std::size_t kCopy>
-char* TableLayout::WriteNumbers(std::string_view chars, bool ends_piece,
-                                char* dst) const {
+template <TableLayout::Copy kCopy>
+char* TableLayout::WriteNumbersWith(std::string_view chars, bool ends_piece,
+                                    char* dst) const {
+  constexpr std::size_t kWidth = kCopy == Copy::kHalf ? kSlot / 2 : kSlot;
   // Locals, not members: stores through `dst` may alias any member, which
   // would make the compiler reload them for every character.
   const char* const slots = slots_.data();
-  const std::uint8_t* const lengths = slot_with_separator_.data();
+  const std::uint8_t* const lengths = slot_lengths_.data();
   const auto* const text = reinterpret_cast<const std::uint8_t*>(chars.data());
   // The last character of a piece takes no separator.
   const std::size_t separated =
       ends_piece && !chars.empty() ? chars.size() - 1 : chars.size();
   for (std::size_t i = 0; i < separated; ++i) {
     const std::uint8_t c = text[i];
-    if constexpr (kCopy != 0) {
-      std::memcpy(dst, slots + c * kSlot, kCopy);
-      dst += lengths[c];
+    if constexpr (kCopy == Copy::kDirect) {
+      if (IsDisplayable(c)) dst = WriteItemDirect(c, true, dst);
     } else {
-      const std::string_view item = Item(c);
-      std::memcpy(dst, item.data(), item.size());
-      dst += item.size();
-      if (CharToLcdCode(c) != 0) {
-        std::memcpy(dst, separator_.data(), separator_.size());
-        dst += separator_.size();
-      }
+      std::memcpy(dst, slots + c * kSlot, kWidth);
+      dst += lengths[c];
     }
   }
   if (separated != chars.size()) {
     const auto c = static_cast<std::uint8_t>(chars.back());
-    if constexpr (kCopy != 0) {
-      std::memcpy(dst, slots + c * kSlot, kCopy);
-      dst += item_lengths_[c];
+    if constexpr (kCopy == Copy::kDirect) {
+      if (IsDisplayable(c)) dst = WriteItemDirect(c, false, dst);
     } else {
-      const std::string_view item = Item(c);
-      std::memcpy(dst, item.data(), item.size());
-      dst += item.size();
+      std::memcpy(dst, slots + c * kSlot, kWidth);
+      dst += item_lengths_[c];
     }
+  }
+  return dst;
+}
+
+template <TableLayout::Copy kCopy>
+char* TableLayout::WritePieceWith(std::string_view piece, char* dst) const {
+  if (comment_line_) {
+    dst = StartCommentLine(dst);
+    dst = EndCommentLine(CopyShort(dst, piece.data(), piece.size()));
+  }
+  dst = WriteHead(dst);
+  dst = WriteNumbersWith<kCopy>(piece, true, dst);
+  // Counting costs a second look at the piece; only the byte count needs it.
+  return WriteTail(byte_count_ ? CountDisplayable(piece) : 0, dst);
+}
+
+template <TableLayout::Copy kCopy>
+char* TableLayout::WritePiecesWith(std::string_view text, std::size_t length,
+                                   char* dst) const {
+  for (std::size_t offset = 0; offset < text.size(); offset += length) {
+    dst = WritePieceWith<kCopy>(text.substr(offset, length), dst);
   }
   return dst;
 }
 
 char* TableLayout::WriteNumbers(std::string_view chars, bool ends_piece,
                                 char* dst) const {
-  switch (copy_bytes_) {
-    case 16:
-      return WriteNumbers<16>(chars, ends_piece, dst);
-    case kSlot:
-      return WriteNumbers<kSlot>(chars, ends_piece, dst);
-    default:
-      return WriteNumbers<0>(chars, ends_piece, dst);
+  switch (copy_) {
+    case Copy::kHalf:
+      return WriteNumbersWith<Copy::kHalf>(chars, ends_piece, dst);
+    case Copy::kSlot:
+      return WriteNumbersWith<Copy::kSlot>(chars, ends_piece, dst);
+    case Copy::kDirect:
+      break;
   }
-}
-
-namespace {
-
-std::size_t CountDisplayable(std::string_view chars) {
-  std::size_t count = 0;
-  for (const char c : chars)
-    count += IsDisplayable(static_cast<std::uint8_t>(c));
-  return count;
-}
-
-}  // namespace
-
-std::size_t TableLayout::AppendNumbers(std::string_view chars, bool ends_piece,
-                                       OutputBuffer* out) const {
-  // Blocks keep the room reserved ahead small for very long pieces.
-  constexpr std::size_t kBlock = 4096;
-  std::size_t displayable = 0;
-  for (std::size_t start = 0; start < chars.size(); start += kBlock) {
-    const std::string_view block = chars.substr(start, kBlock);
-    const bool last = start + block.size() == chars.size();
-    char* dst = out->Reserve((block.size() + 1) * slot_room_);
-    out->CommitTo(WriteNumbers(block, ends_piece && last, dst));
-    displayable += CountDisplayable(block);
-  }
-  return displayable;
-}
-
-template <std::size_t kCopy>
-char* TableLayout::WritePieceImpl(std::string_view piece, char* dst) const {
-  if (comment_line_) {
-    dst = CopyPadded<kSlot>(dst, padded_comment_, comment_.size());
-    dst = CopyShort(dst, piece.data(), piece.size());
-    *dst++ = '\r';
-    *dst++ = '\n';
-  }
-  dst = CopyPadded<kSlot>(dst, padded_head_, head_.size());
-  dst = WriteNumbers<kCopy>(piece, true, dst);
-  // Counting costs a second look at the piece; only the byte count needs it.
-  return WriteTail(byte_count_ ? CountDisplayable(piece) : 0, dst);
-}
-
-template <std::size_t kCopy>
-char* TableLayout::WritePiecesImpl(std::string_view text, std::size_t length,
-                                   char* dst) const {
-  for (std::size_t offset = 0; offset < text.size(); offset += length) {
-    dst = WritePieceImpl<kCopy>(text.substr(offset, length), dst);
-  }
-  return dst;
+  return WriteNumbersWith<Copy::kDirect>(chars, ends_piece, dst);
 }
 
 char* TableLayout::WritePiece(std::string_view piece, char* dst) const {
-  switch (copy_bytes_) {
-    case 16:
-      return WritePieceImpl<16>(piece, dst);
-    case kSlot:
-      return WritePieceImpl<kSlot>(piece, dst);
-    default:
-      return WritePieceImpl<0>(piece, dst);
+  switch (copy_) {
+    case Copy::kHalf:
+      return WritePieceWith<Copy::kHalf>(piece, dst);
+    case Copy::kSlot:
+      return WritePieceWith<Copy::kSlot>(piece, dst);
+    case Copy::kDirect:
+      break;
   }
+  return WritePieceWith<Copy::kDirect>(piece, dst);
 }
 
 char* TableLayout::WritePieces(std::string_view text, std::size_t length,
                                char* dst) const {
-  switch (copy_bytes_) {
-    case 16:
-      return WritePiecesImpl<16>(text, length, dst);
-    case kSlot:
-      return WritePiecesImpl<kSlot>(text, length, dst);
-    default:
-      return WritePiecesImpl<0>(text, length, dst);
+  switch (copy_) {
+    case Copy::kHalf:
+      return WritePiecesWith<Copy::kHalf>(text, length, dst);
+    case Copy::kSlot:
+      return WritePiecesWith<Copy::kSlot>(text, length, dst);
+    case Copy::kDirect:
+      break;
   }
-}
-
-void TableLayout::FormatLinePiece(std::string_view piece,
-                                  OutputBuffer* out) const {
-  AppendCommentLine(piece, out);
-  out->Append(head_);
-  const std::size_t count = AppendNumbers(piece, true, out);
-  AppendTail(count, out);
+  return WritePiecesWith<Copy::kDirect>(text, length, dst);
 }
 
 void FormatLinePiece(std::string_view piece, const ProfileRecord& profile,
                      std::string* out) {
-  OutputBuffer buffer;
-  TableLayout(profile).FormatLinePiece(piece, &buffer);
-  out->append(buffer.view());
+  const TableLayout layout(profile);
+  const std::size_t start = out->size();
+  out->resize(start + layout.PieceRoom(piece.size()));
+  char* const end = layout.WritePiece(piece, out->data() + start);
+  out->resize(static_cast<std::size_t>(end - out->data()));
 }
 
 }  // namespace trulvex

@@ -34,14 +34,10 @@ DecodedDocument DecodeDocument(std::string_view bytes) {
   // The line ends are the same bytes in either encoding.
   document.line_end = DominantLineEnd(bytes);
   if (DetectEncoding(bytes) == TextEncoding::kUtf8) {
-    const bool bom = bytes.starts_with(kUtf8Bom);
-    const std::string_view body = bom ? bytes.substr(kUtf8Bom.size()) : bytes;
-    if (!bom || IsValidUtf8(body)) {
-      document.utf8.assign(body);
-      document.encoding = TextEncoding::kUtf8;
-      document.bom = bom;
-      return document;
-    }
+    document.encoding = TextEncoding::kUtf8;
+    document.bom = bytes.starts_with(kUtf8Bom);
+    document.utf8.assign(bytes.substr(document.bom ? kUtf8Bom.size() : 0));
+    return document;
   }
   document.utf8 = Cp1251ToUtf8(bytes);
   return document;

@@ -29,9 +29,8 @@ struct DecodedDocument {
   LineEnd line_end = LineEnd::kCrLf;
 };
 
-// A byte-order mark, or valid UTF-8 holding a non-ASCII character, makes a
-// UTF-8 document; anything else is code page 1251. A mark followed by bytes
-// that are not UTF-8 stays code page 1251, so that no byte is lost.
+// The encoding DetectEncoding finds; a UTF-8 document keeps its mark apart,
+// so that no byte is lost.
 DecodedDocument DecodeDocument(std::string_view bytes);
 
 // A stretch of the editor's UTF-8 text, in bytes.

@@ -45,18 +45,30 @@ TEST(Cp1251StreamTest, PiecesGiveWhatTheWholeTextGives) {
   for (const std::string& text : texts) {
     std::size_t whole_bad = 0;
     const std::string whole = Utf8ToCp1251(text, &whole_bad);
-    Utf8Decoder decoder;
+    std::size_t first_invalid = 0;
+    for (char32_t cp; first_invalid < text.size();) {
+      const std::size_t length = DecodeUtf8Char(text, first_invalid, &cp);
+      if (length == 0) break;
+      first_invalid += length;
+    }
+    const bool marked = text.starts_with(kUtf8Bom);
+    Utf8Decoder decoder, dropping_mark(true);
     EncodingDetector detector;
-    std::string decoded;
+    std::string decoded, unmarked;
     for (std::string_view rest = text; !rest.empty();) {
       const std::string_view piece = rest.substr(0, 1 + random() % 7);
       decoder.Decode(piece, &decoded);
+      dropping_mark.Decode(piece, &unmarked);
       detector.Feed(piece);
       rest.remove_prefix(piece.size());
     }
     decoder.Finish(&decoded);
+    dropping_mark.Finish(&unmarked);
     ASSERT_EQ(decoded, whole) << text;
+    ASSERT_EQ(unmarked, marked ? whole.substr(1) : whole) << text;
     ASSERT_EQ(decoder.unmappable(), whole_bad) << text;
+    ASSERT_EQ(decoder.first_invalid().value_or(text.size()), first_invalid)
+        << text;
     ASSERT_EQ(detector.Finish(), DetectEncoding(text)) << text;
   }
 }

@@ -48,6 +48,9 @@ TEST(Cp1251Test, DetectEncoding) {
     TextEncoding expected;
   } cases[] = {
       {"\xEF\xBB\xBFHello", kUtf8},
+      {"\xEF\xBB\xBF", kUtf8},
+      {"\xEF\xBB\xBF\xCF\xF0\xE8", kCp},  // a mark before code page 1251
+      {"\xEF\xBB", kCp},
       {"Привет, мир!", kUtf8},
       {"Smile \xF0\x9F\x98\x80", kUtf8},
       {"Hello, world\r\n", kCp},

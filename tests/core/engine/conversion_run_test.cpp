@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <limits>
 #include <numeric>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@
 namespace trulvex {
 namespace {
 
+using ::trulvex::testing::ChunkedTextReader;
 using ::trulvex::testing::Cp;
 
 ProfileRecord Dt() { return DefaultProfileRecords()[0]; }
@@ -148,6 +150,159 @@ TEST(ConversionRunTest, EveryWayOfRunningGivesTheSameTable) {
       }
     }
   }
+}
+
+// A profile of random fields: every layout mode, cutting rule and cleaning
+// option, texts of every length class, values out of their ranges too.
+ProfileRecord RandomProfile(std::mt19937* random) {
+  const auto pick = [random](int low, int high) {
+    return low + static_cast<int>((*random)() % (high - low + 1));
+  };
+  const auto text = [&](int longest) {
+    static const char kChars[] = "abc 0x$,;'()\xE0\xFF\t";
+    std::string out(static_cast<std::size_t>(pick(0, longest)), ' ');
+    for (char& c : out) c = kChars[pick(0, sizeof kChars - 2)];
+    return out;
+  };
+  ProfileRecord p = DefaultProfileRecords()[pick(0, 2)];
+  p.Ost1 = pick(-2, 6);
+  p.Ost2 = pick(-2, 6);
+  p.Directive = text(4);
+  p.StartDataBlok = text(3);
+  p.EndDataBlok = text(3);
+  // Items of up to 16 bytes, up to a slot, and longer.
+  const int item = pick(0, 2) == 0 ? 40 : 4;
+  p.StartData = text(item);
+  p.EndData = text(3);
+  p.RazdelitelData = text(3);
+  p.Comment = text(3);
+  p.SI = pick(-1, 3);
+  p.CommentState = pick(0, 2);
+  p.CountByteToComment = pick(0, 1);
+  p.CountByte = pick(0, 3) == 0 ? pick(-3, 0) : pick(1, 40);
+  p.PerenosPoSlovam = pick(0, 2);
+  p.DeleteSumbolError = pick(0, 2);
+  p.DeleteSpace = pick(0, 2);
+  p.CountSpace = pick(0, 4) == 0 ? 200 : pick(0, 4);
+  return p;
+}
+
+// Texts of every mix of line ends, blanks, all byte values and long lines.
+std::string RandomText(std::mt19937* random) {
+  static const char* const kParts[] = {"\r",           "\n", "\r\n", "\n\r",
+                                       "\t",           " ",  "  ",   "Word",
+                                       "\xCF\xF0\xE8", "~{"};
+  const std::size_t size =
+      (*random)() % 5 == 0 ? (*random)() % 20000 : (*random)() % 300;
+  std::string text;
+  while (text.size() < size) {
+    if ((*random)() % 3 == 0) {
+      text += static_cast<char>((*random)() % 256);
+    } else {
+      text += kParts[(*random)() % std::size(kParts)];
+    }
+  }
+  return text;
+}
+
+// The whole text and the same text in chunks of random sizes from one byte
+// up, quiet and watched, with and without a known length, give the table
+// of the single steps.
+TEST(ConversionRunTest, ChunkedTextGivesTheWholeTextsTable) {
+  std::mt19937 random(2024);
+  const RunLimits small_chunks{.chunk_bytes = 100};
+  for (int round = 0; round < 600; ++round) {
+    const ProfileRecord profile = RandomProfile(&random);
+    const std::string text = RandomText(&random);
+    SCOPED_TRACE(::testing::Message() << "round " << round);
+    const std::string expected = PieceByPiece(text, profile);
+    ASSERT_EQ(Table(text, profile), expected);
+    for (const std::size_t max_chunk : {1, 7, 300, 70000}) {
+      ScriptedObserver never;
+      ConversionObserver* const observer = max_chunk == 7 ? &never : nullptr;
+      ChunkedTextReader reader(text, random(), max_chunk, max_chunk == 300);
+      std::string table;
+      const RunStatus status = RunConversion(
+          reader, profile, observer,
+          [&table](std::string_view chunk) {
+            table.append(chunk);
+            return true;
+          },
+          max_chunk == 1 ? small_chunks : RunLimits{});
+      ASSERT_EQ(status, RunStatus::kCompleted) << max_chunk;
+      ASSERT_EQ(table, expected) << max_chunk;
+    }
+  }
+}
+
+// A line ends at a lone CR only when no LF follows: the run asks once per
+// stretch between two LFs, and the look ahead never goes over a byte
+// twice, so CR-only texts are cut in linear time.
+TEST(ConversionRunTest, LineCuttingLooksAheadOncePerLine) {
+  ProfileRecord lines = Dt();
+  lines.CountByte = 0;
+  const std::string cr_lines = Repeat("line\r", 4000);
+  const struct {
+    std::string text;
+    int most_questions;
+  } cases[] = {
+      {cr_lines, 1},                     // no LF at all
+      {cr_lines + "end\n", 1},           // one LF at the very end
+      {Repeat("a\rb\r\n", 2000), 2001},  // CR inside lines ending in LF
+      {Repeat("a\r\nb\r", 2000), 2001},  // alternating ends
+      {Repeat("line\n", 4000), 0},       // LF only: no question
+  };
+  for (const auto& c : cases) {
+    ChunkedTextReader reader(c.text, 7, 4096);
+    std::string table;
+    ASSERT_EQ(RunConversion(reader, lines, nullptr,
+                            [&table](std::string_view chunk) {
+                              table.append(chunk);
+                              return true;
+                            }),
+              RunStatus::kCompleted);
+    EXPECT_EQ(table, PieceByPiece(c.text, lines));
+    EXPECT_LE(reader.lf_questions, c.most_questions);
+    EXPECT_LE(reader.scanned, c.text.size());
+  }
+}
+
+// A text that can be read only once is stopped as soon as what was read
+// passes the limit; one that can be measured first is refused before
+// anything is sent. A reader that fails ends the run.
+TEST(ConversionRunTest, LimitsAndFailuresOfTextsReadInChunks) {
+  const std::string text = Repeat("Hello! ", 1000);
+  const RunLimits limits{.max_output_bytes = 20000, .chunk_bytes = 1000};
+  for (const bool once : {false, true}) {
+    ChunkedTextReader reader(text, 3, 64, once);
+    std::size_t sent = 0;
+    EXPECT_EQ(RunConversion(
+                  reader, Dt(), nullptr,
+                  [&sent](std::string_view chunk) {
+                    sent += chunk.size();
+                    return true;
+                  },
+                  limits),
+              RunStatus::kTooLarge);
+    if (once) {
+      EXPECT_GT(sent, 0u);
+      EXPECT_LE(sent, limits.max_output_bytes);
+    } else {
+      EXPECT_EQ(sent, 0u);
+    }
+  }
+
+  struct Failing : ChunkedTextReader {
+    using ChunkedTextReader::ChunkedTextReader;
+    std::string_view Next() override {
+      return ++calls > 3 ? std::string_view() : ChunkedTextReader::Next();
+    }
+    bool failed() const override { return calls > 3; }
+    int calls = 0;
+  } failing(text, 5, 10);
+  EXPECT_EQ(RunConversion(failing, Dt(), nullptr,
+                          [](std::string_view) { return true; }),
+            RunStatus::kInputFailed);
 }
 
 // A line head of 4 GB, or a table past the limit, is never begun.

@@ -1,6 +1,9 @@
 #include "core/engine/source_table.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -9,6 +12,7 @@
 #include <vector>
 
 #include "core/engine/char_map.h"
+#include "core/engine/conversion_run.h"
 #include "core/engine/profile_record.h"
 
 namespace trulvex {
@@ -97,6 +101,38 @@ TEST(SourceTableTest, FormatLinePieceFollowsTheLayoutRules) {
           << "profile " << i << ", piece of " << piece.size();
     }
   }
+}
+
+// A long StartData is written once per character, never copied for each
+// of the 160 codes ahead: one character with a 16 MB StartData converts
+// within 400 MB of address space (the copies alone took 2.5 GB).
+TEST(SourceTableTest, LongProfileTextsAreNotCopiedPerCode) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer reserves more address space than that";
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+  GTEST_SKIP() << "AddressSanitizer reserves more address space than that";
+#endif
+#endif
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    constexpr rlim_t kLimit = rlim_t{400} << 20;
+    const rlimit limit{kLimit, kLimit};
+    setrlimit(RLIMIT_AS, &limit);
+    ProfileRecord profile = DefaultProfileRecords()[0];
+    profile.StartData = std::string(std::size_t{16} << 20, 'x');
+    try {
+      const TableResult result = ConvertToTable("A", profile);
+      _exit(result.table == Expected("A", profile) ? 0 : 1);
+    } catch (...) {
+      _exit(2);
+    }
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 }  // namespace
