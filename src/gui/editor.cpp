@@ -158,8 +158,11 @@ void Editor::SetUp() {
 void Editor::SetCommentMarker(std::string marker) {
   if (marker == comment_marker_) return;
   comment_marker_ = std::move(marker);
-  // Everything coloured so far followed the old marker.
-  SendScintilla(SCI_COLOURISE, 0, -1);
+  // Everything coloured so far followed the old marker. Marked as not
+  // coloured, the text is coloured again as the editor shows it: a large
+  // table is never coloured whole.
+  SendScintilla(SCI_STARTSTYLING, 0ul, 0l);
+  viewport()->update();
 }
 
 void Editor::Colour(int end_position) {
