@@ -204,6 +204,12 @@ void AboutWindow::FadeOut() {
   fade_->start();
 }
 
+void AboutWindow::CloseAtOnce() {
+  fade_->stop();
+  faded_ = true;
+  close();
+}
+
 void AboutWindow::closeEvent(QCloseEvent* event) {
   if (faded_) {
     event->accept();

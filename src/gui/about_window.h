@@ -50,6 +50,10 @@ class AboutWindow : public QWidget {
   // the fade is turned back so that it stays.
   void Present();
 
+  // Closes without the fade-out: the program is ending, and a window that
+  // refused to close would keep it from ending.
+  void CloseAtOnce();
+
   // Where links go; the system's handler unless replaced.
   void set_link_opener(std::function<void(const QUrl&)> opener) {
     open_link_ = std::move(opener);

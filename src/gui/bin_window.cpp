@@ -21,10 +21,9 @@
 
 #include "core/base/cp1251.h"
 #include "core/shell/settings.h"
-#include "gui/editor.h"
-#include "gui/main_window.h"
 #include "gui/qt_text.h"
 #include "gui/user_dialogs.h"
+#include "gui/window_host.h"
 
 namespace trulvex {
 namespace {
@@ -68,12 +67,12 @@ QString WithBinExtension(const QString& name) {
                                             : name;
 }
 
-BinWindow::BinWindow(MainWindow* main)
-    : QWidget(main, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                        Qt::WindowSystemMenuHint |
-                        Qt::WindowMinimizeButtonHint |
-                        Qt::WindowCloseButtonHint),
-      main_(main) {
+BinWindow::BinWindow(WindowHost* host)
+    : QWidget(host->host_window(),
+              Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                  Qt::WindowCloseButtonHint),
+      host_(host) {
   setObjectName(QStringLiteral("binWindow"));
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(QStringLiteral("Преобразование текста в BIN формат"));
@@ -87,7 +86,7 @@ BinWindow::BinWindow(MainWindow* main)
 
   // Centred over the window the user was in, never off the top or left.
   QWidget* over = QApplication::activeWindow();
-  if (over == nullptr || over == this) over = main;
+  if (over == nullptr || over == this) over = host_->host_window();
   const QPoint centre = over->frameGeometry().center();
   move(std::max(0, centre.x() - width() / 2),
        std::max(0, centre.y() - height() / 2));
@@ -199,7 +198,7 @@ void BinWindow::BuildControls() {
 }
 
 void BinWindow::Fill() {
-  const BinOptions options = BinOptionsForWindow(main_->settings().bin);
+  const BinOptions options = BinOptionsForWindow(host_->bin_settings());
   delete_undisplayable_->setChecked(options.DelErrSunmol == 1);
   delete_spaces_->setChecked(options.DelSpace == 1);
   space_count_->setValue(options.CountSpace);
@@ -252,17 +251,21 @@ BinOptions BinWindow::Current() const {
   return options;
 }
 
-void BinWindow::Store() { StoreBinOptions(Current(), &main_->settings().bin); }
+void BinWindow::Store() {
+  BinSettings bin = host_->bin_settings();
+  StoreBinOptions(Current(), &bin);
+  host_->StoreBinSettings(bin);
+}
 
 void BinWindow::Browse() {
-  const QString name = main_->dialogs()->SaveFileName(
+  const QString name = host_->dialogs()->SaveFileName(
       this, QString(), QString(),
       QStringLiteral("Двоичные файлы (*.bin);;Все файлы (*)"), nullptr);
   if (!name.isEmpty()) path_->setText(WithBinExtension(name));
 }
 
 void BinWindow::Convert() {
-  UserDialogs* dialogs = main_->dialogs();
+  UserDialogs* dialogs = host_->dialogs();
   const QString path = path_->text();
   const auto append_at_end = [this, dialogs](const UserMessage& question) {
     return dialogs->Ask(this, question, {Button::kYes, Button::kNo},
@@ -270,9 +273,8 @@ void BinWindow::Convert() {
   };
   BinOutcome outcome;
   try {
-    outcome = StartBinConversion(
-        FilePath(path), Utf8ToCp1251(main_->source_editor()->Utf8Text()),
-        Current(), append_at_end);
+    outcome = StartBinConversion(FilePath(path), host_->SourceText(), Current(),
+                                 append_at_end);
   } catch (const std::bad_alloc&) {
     outcome = BinOutcome::kOutOfMemory;
   }
@@ -291,18 +293,6 @@ void BinWindow::keyPressEvent(QKeyEvent* event) {
     default:
       QWidget::keyPressEvent(event);
   }
-}
-
-void OpenBinWindow(MainWindow* window) {
-  QPointer<QWidget>& open = window->bin_window();
-  if (open.isNull()) {
-    open = new BinWindow(window);
-  } else {
-    open->setWindowState(open->windowState() & ~Qt::WindowMinimized);
-  }
-  open->show();
-  open->raise();
-  open->activateWindow();
 }
 
 }  // namespace trulvex

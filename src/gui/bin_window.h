@@ -15,25 +15,21 @@ class QSpinBox;
 
 namespace trulvex {
 
-class MainWindow;
-
-// Opens the non-modal BIN conversion window, or brings back the one that
-// is open (restoring it when minimized).
-void OpenBinWindow(MainWindow* window);
+class WindowHost;
 
 // A name chosen in the browse dialog, with ".bin" added when it has no
 // extension.
 QString WithBinExtension(const QString& name);
 
-// The window that writes the source text's display codes into a binary
-// file. Every option it shows is the main window's BIN settings: a change
-// is stored at once, so the next opening shows it again. It stays open
-// after a conversion and is destroyed when closed.
+// The non-modal window that writes the source text's display codes into a
+// binary file. Every option it shows is the main window's BIN settings: a
+// change is stored at once, so the next opening shows it again. It stays
+// open after a conversion and is destroyed when closed.
 class BinWindow : public QWidget {
   Q_OBJECT
 
  public:
-  explicit BinWindow(MainWindow* main);
+  explicit BinWindow(WindowHost* host);
 
   QLineEdit* path_field() const { return path_; }
   QPushButton* browse_button() const { return browse_; }
@@ -68,7 +64,7 @@ class BinWindow : public QWidget {
   // Writes what the window shows into the settings.
   void Store();
 
-  MainWindow* main_;
+  WindowHost* host_;
 
   QLineEdit* path_ = nullptr;
   QPushButton* browse_ = nullptr;

@@ -3,11 +3,11 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <new>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "core/base/cp1251.h"
-#include "core/profiles/profile_database.h"
 #include "gui/editor.h"
 #include "gui/main_window.h"
 #include "gui/progress_window.h"
@@ -33,40 +33,23 @@ ConvertCommand::~ConvertCommand() = default;
 
 void ConvertCommand::Run() {
   if (running()) return;
-  QComboBox* selector = window_->profile_selector();
   UserDialogs* dialogs = window_->dialogs();
-  if (selector->currentText().isEmpty()) {
+  if (window_->profile_selector()->currentText().isEmpty()) {
     dialogs->Show(window_, {UserMessage::Icon::kWarning, kConvertTitle,
                             "Не выбран профиль!"});
     return;
   }
-  const std::string name = ToCp1251(selector->currentText());
-  std::string marker = window_->comment_marker();
-  switch (LoadProfile(window_->paths().database, name,
-                      &window_->working_record(), &marker)) {
-    case LoadProfileResult::kLoaded:
-      break;
-    case LoadProfileResult::kUnavailable:
-      selector->clear();
-      dialogs->Show(window_,
-                    {UserMessage::Icon::kError, "Ошибка",
-                     "Файл  \n\"" + Utf8Path(window_->paths().database) +
-                         "\"\nне обнаружен"});
-      return;
-    case LoadProfileResult::kNotFound:
-      dialogs->Show(window_, ProfileNotFoundMessage(name));
-      return;
-  }
-  window_->SetCommentMarker(std::move(marker));
-  std::string text = Utf8ToCp1251(window_->source_editor()->Utf8Text());
+  // Loaded afresh for every run; a copy, so that nothing changes under the
+  // run while it takes events.
+  std::optional<ProfileRecord> profile = window_->LoadSelectedProfile();
+  if (!profile) return;
+  std::string text = window_->SourceText();
   if (text.empty()) {
     dialogs->Show(window_, {UserMessage::Icon::kWarning, kConvertTitle,
                             "Отсутствует преобразуемый текст"});
     return;
   }
-  window_->working_record().IsPreview = 0;
-  // A copy: the record must not change under the run while it takes events.
-  const ProfileRecord profile = window_->working_record();
+  profile->IsPreview = 0;
 
   RunStatus status;
   try {
@@ -78,7 +61,7 @@ void ConvertCommand::Run() {
     ResultFill fill(window_->result_editor());
     try {
       status = RunConversion(
-          std::move(text), profile, progress_.get(),
+          std::move(text), *profile, progress_.get(),
           [this, &fill](std::string_view chunk) {
             fill.Append(chunk);
             // Filling the editor is work too: the window stays alive.

@@ -88,7 +88,7 @@ bool DocumentCommands::OpenFile(const QString& given_path) {
 }
 
 void DocumentCommands::OpenRecent(int n) {
-  const QString path = FromUtf8(window_->settings().recent_files.Entry(n));
+  const QString path = FromUtf8(window_->recent_files().Entry(n));
   if (path.isEmpty() || !window_->ConfirmDiscard()) return;
   OpenFile(path);
 }
@@ -111,7 +111,7 @@ QString DocumentCommands::AskSaveName(Format* format) const {
 }
 
 QString DocumentCommands::StartFolder() const {
-  return FromUtf8(StartingFolder(window_->settings().recent_files.Entry(1)));
+  return FromUtf8(StartingFolder(window_->recent_files().Entry(1)));
 }
 
 bool DocumentCommands::WriteEditor(Editor* editor, const QString& path,

@@ -15,10 +15,10 @@
 
 #include "core/profiles/profile_copy.h"
 #include "core/profiles/profile_database.h"
-#include "gui/main_window.h"
 #include "gui/owner_modal.h"
 #include "gui/qt_text.h"
 #include "gui/user_dialogs.h"
+#include "gui/window_host.h"
 
 namespace trulvex {
 namespace fs = std::filesystem;
@@ -70,12 +70,11 @@ int FitButtonRow(std::initializer_list<QPushButton*> row) {
 
 }  // namespace
 
-ImportWindow::ImportWindow(QWidget* manager, MainWindow* window,
-                           fs::path source,
+ImportWindow::ImportWindow(QWidget* manager, WindowHost* host, fs::path source,
                            const std::vector<std::string>& existing)
     : QDialog(manager, Qt::Dialog | Qt::CustomizeWindowHint |
                            Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      window_(window),
+      host_(host),
       source_(std::move(source)) {
   setObjectName(QStringLiteral("importWindow"));
   setWindowTitle(QStringLiteral("Загрузка профилей"));
@@ -244,9 +243,9 @@ void ImportWindow::Load() {
           list_->item(row, 0)->data(kNameRole).toByteArray().toStdString());
     }
   }
-  const fs::path& database = window_->paths().database;
+  const fs::path& database = host_->profile_database();
   const ImportResult result = ImportProfiles(source_, database, names);
-  UserDialogs* dialogs = window_->dialogs();
+  UserDialogs* dialogs = host_->dialogs();
   // Profiles gone from the file since it was listed are named one by one.
   for (const std::string& name : result.skipped) {
     dialogs->Show(this, ProfileNotFoundMessage(name));
@@ -261,15 +260,15 @@ void ImportWindow::Load() {
   accept();
 }
 
-bool RunImport(QWidget* manager, MainWindow* window,
+bool RunImport(QWidget* manager, WindowHost* host,
                const std::vector<std::string>& existing) {
-  UserDialogs* dialogs = window->dialogs();
+  UserDialogs* dialogs = host->dialogs();
   const QString chosen =
       dialogs->OpenFileName(manager, QStringLiteral("Открыть файл профиля..."),
                             QString(), kFileFilter);
   if (chosen.isEmpty()) return false;
   const fs::path source = ToPath(chosen);
-  switch (CheckImportSource(source, window->paths().database)) {
+  switch (CheckImportSource(source, host->profile_database())) {
     case ImportSourceStatus::kIgnored:
       return false;
     case ImportSourceStatus::kRefusedDatabase:
@@ -278,20 +277,20 @@ bool RunImport(QWidget* manager, MainWindow* window,
     case ImportSourceStatus::kReady:
       break;
   }
-  ImportWindow import(manager, window, source, existing);
+  ImportWindow import(manager, host, source, existing);
   ExecOverOwner(&import, manager);
   return import.imported();
 }
 
-void RunExport(QWidget* manager, MainWindow* window,
+void RunExport(QWidget* manager, WindowHost* host,
                const std::vector<std::string>& names) {
-  UserDialogs* dialogs = window->dialogs();
+  UserDialogs* dialogs = host->dialogs();
   const QString chosen = dialogs->SaveFileName(
       manager, QStringLiteral("Сохранить файл профиля..."), QString(),
       kFileFilter, nullptr);
   if (chosen.isEmpty()) return;
   const ExportResult result =
-      ExportProfiles(window->paths().database, ToPath(chosen), names);
+      ExportProfiles(host->profile_database(), ToPath(chosen), names);
   for (const std::string& name : result.missing) {
     dialogs->Show(manager, ProfileNotFoundMessage(name));
   }

@@ -13,7 +13,7 @@ class QWidget;
 
 namespace trulvex {
 
-class MainWindow;
+class WindowHost;
 
 // The import window "Загрузка профилей": the profiles of a .prof file with
 // a check box each, the duplicates of the database's names in red and
@@ -23,8 +23,7 @@ class ImportWindow : public QDialog {
 
  public:
   // `existing` are the database's profile names (code page 1251).
-  ImportWindow(QWidget* manager, MainWindow* window,
-               std::filesystem::path source,
+  ImportWindow(QWidget* manager, WindowHost* host, std::filesystem::path source,
                const std::vector<std::string>& existing);
 
   QTableWidget* list() const { return list_; }
@@ -55,7 +54,7 @@ class ImportWindow : public QDialog {
   void SetTicked(int row, bool ticked);
   void Fill(const std::vector<std::string>& existing);
 
-  MainWindow* window_;
+  WindowHost* host_;
   std::filesystem::path source_;
   bool imported_ = false;
 
@@ -73,12 +72,12 @@ class ImportWindow : public QDialog {
 // Import from a .prof file the user chooses, through the import window
 // over `manager`. `existing` are the names the database holds. True when
 // profiles were written into the database.
-bool RunImport(QWidget* manager, MainWindow* window,
+bool RunImport(QWidget* manager, WindowHost* host,
                const std::vector<std::string>& existing);
 
 // Export of the named profiles (code page 1251) to a .prof file the user
 // chooses.
-void RunExport(QWidget* manager, MainWindow* window,
+void RunExport(QWidget* manager, WindowHost* host,
                const std::vector<std::string>& names);
 
 }  // namespace trulvex

@@ -367,17 +367,49 @@ void MainWindow::RefillProfileSelector(int index) {
   toolbar_actions_.value(kCommandConvert)->setEnabled(any);
 }
 
-void MainWindow::LoadSelectedProfile() {
-  if (selector_->currentIndex() < 0) return;
-  std::string marker = comment_marker_;
-  const LoadProfileResult result = LoadProfile(
-      paths_.database, ToCp1251(selector_->currentText()), &working_, &marker);
-  if (result == LoadProfileResult::kNotFound) {
-    dialogs_->Show(this,
-                   ProfileNotFoundMessage(ToCp1251(selector_->currentText())));
-  }
-  SetCommentMarker(std::move(marker));
+std::optional<ProfileRecord> MainWindow::LoadSelectedProfile() {
+  if (selector_->currentIndex() < 0) return std::nullopt;
+  std::optional<ProfileRecord> record =
+      LoadNamedProfile(ToCp1251(selector_->currentText()), this);
+  if (record) working_ = *record;
+  return record;
 }
+
+std::optional<ProfileRecord> MainWindow::LoadNamedProfile(std::string_view name,
+                                                          QWidget* parent) {
+  ProfileRecord record;
+  std::string marker;
+  switch (LoadProfile(paths_.database, name, &record, &marker)) {
+    case LoadProfileResult::kLoaded:
+      break;
+    case LoadProfileResult::kNotFound:
+      dialogs_->Show(parent, ProfileNotFoundMessage(name));
+      return std::nullopt;
+    case LoadProfileResult::kUnavailable:
+      // Without its database the selector has nothing left to offer.
+      selector_->clear();
+      dialogs_->Show(parent, DatabaseMissingMessage(paths_.database));
+      return std::nullopt;
+  }
+  record.Name = std::string(name);
+  // The result editor's colouring follows the profile loaded last.
+  SetCommentMarker(std::move(marker));
+  return record;
+}
+
+std::string MainWindow::SourceText() const {
+  return Utf8ToCp1251(source_->Utf8Text());
+}
+
+std::vector<std::string> MainWindow::SelectorProfiles() const {
+  std::vector<std::string> names;
+  for (int i = 0; i < selector_->count(); ++i) {
+    names.push_back(ToCp1251(selector_->itemText(i)));
+  }
+  return names;
+}
+
+int MainWindow::SelectedProfile() const { return selector_->currentIndex(); }
 
 void MainWindow::SetCommentMarker(std::string marker) {
   comment_marker_ = std::move(marker);
@@ -574,7 +606,7 @@ void MainWindow::RunCommand(int command) {
       OpenProfileManager(this);
       break;
     case kCommandConvertToBin:
-      OpenBinWindow(this);
+      OpenBinWindow();
       return;  // the BIN window keeps the focus
     case kCommandAbout:
       OpenAboutWindow(this);
@@ -604,9 +636,37 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  CloseOtherWindows();
+  // Once, with the final values: the BIN window has stored its options.
   SaveWindowPlacement();
   SaveSettings(paths_.settings, settings_);
   event->accept();
+}
+
+void MainWindow::CloseOtherWindows() {
+  // Qt's own quit asks every window to close and gives up when one refuses
+  // (the About window fades out instead): the program would go on without
+  // a main window.
+  for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (!child->isWindow() || child->isHidden()) continue;
+    if (auto* about = qobject_cast<AboutWindow*>(child)) {
+      about->CloseAtOnce();
+    } else {
+      child->close();
+    }
+  }
+}
+
+void MainWindow::OpenBinWindow() {
+  if (bin_window_.isNull()) {
+    bin_window_ = new BinWindow(this);
+  } else {
+    bin_window_->setWindowState(bin_window_->windowState() &
+                                ~Qt::WindowMinimized);
+  }
+  bin_window_->show();
+  bin_window_->raise();
+  bin_window_->activateWindow();
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {

@@ -7,13 +7,17 @@
 #include <QString>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "core/base/cp1251.h"
 #include "core/base/version.h"
 #include "core/engine/profile_record.h"
 #include "core/shell/settings.h"
 #include "gui/user_dialogs.h"
+#include "gui/window_host.h"
 
 class QAction;
 class QComboBox;
@@ -25,6 +29,7 @@ class QToolButton;
 
 namespace trulvex {
 
+class BinWindow;
 class ConvertCommand;
 class DocumentCommands;
 class Editor;
@@ -39,8 +44,9 @@ struct AppPaths {
 
 // The program's one main window: menus, toolbar with the profile selector,
 // the source editor above the result editor, and the status bar. It owns
-// the program-wide state: settings, working record, current document.
-class MainWindow : public QMainWindow {
+// the program-wide state: settings, working record, current document. The
+// other windows reach it through WindowHost only.
+class MainWindow : public QMainWindow, public WindowHost {
   Q_OBJECT
 
  public:
@@ -79,12 +85,26 @@ class MainWindow : public QMainWindow {
     return editor_menu_actions_.value(command);
   }
 
-  UserDialogs* dialogs() const { return dialogs_; }
-  const AppPaths& paths() const { return paths_; }
-  Settings& settings() { return settings_; }
-  ProfileRecord& working_record() { return working_; }
-  const std::string& comment_marker() const { return comment_marker_; }
-  void SetCommentMarker(std::string marker);
+  // WindowHost.
+  QWidget* host_window() override { return this; }
+  UserDialogs* dialogs() const override { return dialogs_; }
+  const std::filesystem::path& profile_database() const override {
+    return paths_.database;
+  }
+  std::string SourceText() const override;
+  const BinSettings& bin_settings() const override { return settings_.bin; }
+  void StoreBinSettings(const BinSettings& bin) override {
+    settings_.bin = bin;
+  }
+  std::vector<std::string> SelectorProfiles() const override;
+  int SelectedProfile() const override;
+  std::optional<ProfileRecord> LoadNamedProfile(std::string_view name,
+                                                QWidget* parent) override;
+  void ProfilesChanged(int index) override { RefillProfileSelector(index); }
+
+  const RecentFiles& recent_files() const { return settings_.recent_files; }
+  // The profile selected in the selector, as the last load gave it.
+  const ProfileRecord& working_record() const { return working_; }
 
   // The source text's file: its path (empty for a new text) and how its
   // bytes are encoded.
@@ -105,12 +125,11 @@ class MainWindow : public QMainWindow {
   // Refills the profile selector from the database and loads the selected
   // profile; the Convert command is enabled exactly when there is one.
   void RefillProfileSelector(int index);
-  // Loads the selector's current profile into the working record.
-  void LoadSelectedProfile();
+  // Loads the selector's current profile into the working record; nothing
+  // when none is selected or the load failed (and was reported).
+  std::optional<ProfileRecord> LoadSelectedProfile();
 
   DocumentCommands* documents() const { return documents_.get(); }
-  // The one BIN conversion window, while it is open.
-  QPointer<QWidget>& bin_window() { return bin_window_; }
   ConvertCommand* convert_command() const { return convert_.get(); }
 
  protected:
@@ -139,6 +158,12 @@ class MainWindow : public QMainWindow {
   // Drops anywhere on the window: the first file opens, after the save
   // question.
   void OpenDroppedFiles(const QList<QUrl>& urls);
+  // Opens the one BIN conversion window, or brings back the one that is
+  // open (restoring it when minimized).
+  void OpenBinWindow();
+  void SetCommentMarker(std::string marker);
+  // Every other window of the program closes with this one, at once.
+  void CloseOtherWindows();
 
   AppPaths paths_;
   UserDialogs* dialogs_;
@@ -168,7 +193,7 @@ class MainWindow : public QMainWindow {
   QList<QAction*> recent_dropdown_items_;
   Editor* last_editor_ = nullptr;
 
-  QPointer<QWidget> bin_window_;
+  QPointer<BinWindow> bin_window_;
   std::unique_ptr<DocumentCommands> documents_;
   std::unique_ptr<ConvertCommand> convert_;
   // Declared last: it gives the menus back to the platform's drawing

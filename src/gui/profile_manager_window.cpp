@@ -17,10 +17,10 @@
 #include "core/profiles/profile_database.h"
 #include "core/profiles/profile_manager_rules.h"
 #include "gui/import_window.h"
-#include "gui/main_window.h"
 #include "gui/owner_modal.h"
 #include "gui/qt_text.h"
 #include "gui/user_dialogs.h"
+#include "gui/window_host.h"
 
 namespace trulvex {
 namespace {
@@ -73,10 +73,11 @@ class FormLine {
 
 }  // namespace
 
-ProfileManagerWindow::ProfileManagerWindow(MainWindow* window)
-    : QDialog(window, Qt::Dialog | Qt::CustomizeWindowHint |
-                          Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      window_(window) {
+ProfileManagerWindow::ProfileManagerWindow(WindowHost* host)
+    : QDialog(host->host_window(), Qt::Dialog | Qt::CustomizeWindowHint |
+                                       Qt::WindowTitleHint |
+                                       Qt::WindowCloseButtonHint),
+      host_(host) {
   setObjectName(QStringLiteral("profileManager"));
   setWindowTitle(QStringLiteral("Управление профилями"));
   QFont font(QStringLiteral("MS Sans Serif"), 8);
@@ -85,6 +86,11 @@ ProfileManagerWindow::ProfileManagerWindow(MainWindow* window)
   BuildList();
   BuildForm();
   ConnectLiveReactions();
+  // A dialog makes its buttons take Enter, and then the first enabled one
+  // ("Загрузить") would import: Enter is the window's own.
+  for (QPushButton* button : findChildren<QPushButton*>()) {
+    button->setAutoDefault(false);
+  }
   setFixedSize(
       std::max(kClientWidth, frame_->geometry().right() + 1 + kWindowMargin),
       kClientHeight);
@@ -100,12 +106,14 @@ ProfileManagerWindow::ProfileManagerWindow(MainWindow* window)
 
   // The selector's entries, with its selection; the focus mark follows the
   // selection so that Edit acts on the entry the user sees highlighted.
-  const QComboBox* selector = window_->profile_selector();
+  const std::vector<std::string> selector = host_->SelectorProfiles();
+  const int selected = host_->SelectedProfile();
   int row = -1;
-  for (int i = 0; i < selector->count(); ++i) {
-    if (selector->itemText(i).isEmpty()) continue;
-    if (i == selector->currentIndex()) row = list_->count();
-    list_->addItem(selector->itemText(i));
+  for (int i = 0; i < static_cast<int>(selector.size()); ++i) {
+    const std::string& name = selector[static_cast<std::size_t>(i)];
+    if (name.empty()) continue;
+    if (i == selected) row = list_->count();
+    list_->addItem(FromCp1251(name));
   }
   if (row >= 0) list_->setCurrentRow(row);
 }
@@ -324,22 +332,30 @@ void ProfileManagerWindow::ConnectLiveReactions() {
 void ProfileManagerWindow::done(int result) {
   const int index = list_->currentRow();
   QDialog::done(result);
-  window_->RefillProfileSelector(index);
+  host_->ProfilesChanged(index);
 }
 
 void ProfileManagerWindow::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape) {
-    event->accept();
-    return;
+  switch (event->key()) {
+    case Qt::Key_Escape:
+      event->accept();
+      return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      // What the mode's main button does: "Ок" while a profile is composed,
+      // nothing while the list is only looked at.
+      if (mode_ != Mode::kViewing && accept_->isEnabled()) accept_->click();
+      event->accept();
+      return;
+    default:
+      QDialog::keyPressEvent(event);
   }
-  QDialog::keyPressEvent(event);
 }
 
 void ProfileManagerWindow::New() {
   mode_ = Mode::kNew;
   starting_name_.clear();
   edited_row_ = -1;
-  window_->working_record().Name.clear();
   ClearForm();
   SetFormEnabled(true);
   SetListCommandsEnabled(false);
@@ -353,27 +369,15 @@ void ProfileManagerWindow::New() {
 void ProfileManagerWindow::Edit() {
   const std::string name = CurrentName();
   if (name.empty()) {
-    window_->dialogs()->Show(this, NoProfileToEditMessage());
+    host_->dialogs()->Show(this, NoProfileToEditMessage());
     return;
   }
-  ProfileRecord& record = window_->working_record();
-  std::string marker = window_->comment_marker();
-  switch (LoadProfile(window_->paths().database, name, &record, &marker)) {
-    case LoadProfileResult::kUnavailable:
-      window_->dialogs()->Show(this, DatabaseReadFailedMessage());
-      return;
-    case LoadProfileResult::kNotFound:
-      window_->dialogs()->Show(this, ProfileNotFoundMessage(name));
-      return;
-    case LoadProfileResult::kLoaded:
-      break;
-  }
-  window_->SetCommentMarker(std::move(marker));
+  std::optional<ProfileRecord> record = host_->LoadNamedProfile(name, this);
+  if (!record) return;
   mode_ = Mode::kEditing;
   starting_name_ = name;
   edited_row_ = list_->currentRow();
-  record.Name = name;
-  ShowRecord(record);
+  ShowRecord(*record);
   SetFormEnabled(true);
   SetListCommandsEnabled(false);
   ColourName();
@@ -382,7 +386,7 @@ void ProfileManagerWindow::Edit() {
 }
 
 void ProfileManagerWindow::Accept() {
-  UserDialogs* dialogs = window_->dialogs();
+  UserDialogs* dialogs = host_->dialogs();
   const std::string name = ToCp1251(name_->text());
   const std::vector<std::string> names = ListNames();
   const ProfileNameScope scope{names, edited_row_, starting_name_};
@@ -393,31 +397,19 @@ void ProfileManagerWindow::Accept() {
   }
   ProfileRecord record = FormRecord();
   record.Name = name;
-  const std::filesystem::path& database = window_->paths().database;
-  std::string target = name;
-  if (mode_ == Mode::kEditing && name != starting_name_ &&
-      !starting_name_.empty()) {
-    // A profile the file cannot hold must not be renamed before the save
-    // that would fail.
-    if (!IsStorableProfile(name, record)) {
-      dialogs->Show(this, SaveProfileFailedMessage());
-      return;
-    }
-    if (RenameProfile(database, starting_name_, name)) {
-      // The file holds the new name now: a retry must not rename again.
-      starting_name_ = name;
-      list_->item(edited_row_)->setText(name_->text());
-    } else {
-      dialogs->Show(this, RenameProfileFailedMessage());
-      target = starting_name_;
-    }
+  const ProfileStoreResult result = StoreProfileOfForm(
+      host_->profile_database(),
+      mode_ == Mode::kEditing ? starting_name_ : std::string(), record);
+  if (result.renamed) {
+    // The file holds the new name now: a retry must not rename again.
+    starting_name_ = name;
+    list_->item(edited_row_)->setText(name_->text());
   }
-  window_->working_record() = record;
-  if (SaveProfile(database, target, record) != SaveProfileResult::kSaved) {
-    // The form stays, so that nothing typed is lost.
-    dialogs->Show(this, SaveProfileFailedMessage());
-    return;
+  for (const UserMessage& message : result.messages) {
+    dialogs->Show(this, message);
   }
+  // Unsaved, the form stays, so that nothing typed is lost.
+  if (!result.saved) return;
   BackToViewing();
   RefillList();
 }
@@ -425,7 +417,7 @@ void ProfileManagerWindow::Accept() {
 void ProfileManagerWindow::Cancel() { BackToViewing(); }
 
 void ProfileManagerWindow::Delete() {
-  UserDialogs* dialogs = window_->dialogs();
+  UserDialogs* dialogs = host_->dialogs();
   const std::vector<std::string> names = SelectedNames();
   if (CurrentName().empty() || names.empty()) {
     dialogs->Show(this, NoProfileToDeleteMessage());
@@ -436,7 +428,7 @@ void ProfileManagerWindow::Delete() {
                    UserDialogs::Button::kNo) != UserDialogs::Button::kYes) {
     return;
   }
-  const bool deleted = DeleteProfiles(window_->paths().database, names);
+  const bool deleted = DeleteProfiles(host_->profile_database(), names);
   RefillList();
   if (list_->count() > 0) list_->setCurrentRow(0);
   if (!deleted) dialogs->Show(this, DeleteProfilesFailedMessage());
@@ -445,12 +437,10 @@ void ProfileManagerWindow::Delete() {
 void ProfileManagerWindow::Import() {
   std::vector<std::string> existing = ListNames();
   std::erase(existing, std::string());
-  if (RunImport(this, window_, existing)) RefillList();
+  if (RunImport(this, host_, existing)) RefillList();
 }
 
-void ProfileManagerWindow::Export() {
-  RunExport(this, window_, SelectedNames());
-}
+void ProfileManagerWindow::Export() { RunExport(this, host_, SelectedNames()); }
 
 ProfileRecord ProfileManagerWindow::FormRecord() const {
   ProfileRecord record;
@@ -550,7 +540,7 @@ void ProfileManagerWindow::BackToViewing() {
 
 void ProfileManagerWindow::RefillList() {
   std::vector<std::string> names;
-  if (!FillProfileList(window_->paths().database, &names)) return;
+  if (!FillProfileList(host_->profile_database(), &names)) return;
   list_->clear();
   for (const std::string& name : names) list_->addItem(FromCp1251(name));
   if (list_->count() > 0) {
@@ -607,9 +597,9 @@ std::string ProfileManagerWindow::CurrentName() const {
   return item == nullptr ? std::string() : ToCp1251(item->text());
 }
 
-void OpenProfileManager(MainWindow* window) {
-  ProfileManagerWindow manager(window);
-  ExecOverOwner(&manager, window);
+void OpenProfileManager(WindowHost* host) {
+  ProfileManagerWindow manager(host);
+  ExecOverOwner(&manager, host->host_window());
 }
 
 }  // namespace trulvex

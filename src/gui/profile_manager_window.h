@@ -19,7 +19,7 @@ class QSpinBox;
 
 namespace trulvex {
 
-class MainWindow;
+class WindowHost;
 
 // The modal window in which profiles are created, edited, renamed and
 // deleted, and from which import and export start. The form below the list
@@ -31,7 +31,7 @@ class ProfileManagerWindow : public QDialog {
  public:
   enum class Mode { kViewing, kNew, kEditing };
 
-  explicit ProfileManagerWindow(MainWindow* window);
+  explicit ProfileManagerWindow(WindowHost* host);
 
   Mode mode() const { return mode_; }
 
@@ -41,6 +41,7 @@ class ProfileManagerWindow : public QDialog {
 
  protected:
   // The window closes only by its close box: Escape would drop the form.
+  // Enter does what the mode's main button does.
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
@@ -72,7 +73,7 @@ class ProfileManagerWindow : public QDialog {
   std::vector<std::string> SelectedNames() const;
   std::string CurrentName() const;
 
-  MainWindow* window_;
+  WindowHost* host_;
   Mode mode_ = Mode::kViewing;
   std::string starting_name_;
   int edited_row_ = -1;
@@ -112,7 +113,7 @@ class ProfileManagerWindow : public QDialog {
 };
 
 // Runs the profile manager over the main window until its close box.
-void OpenProfileManager(MainWindow* window);
+void OpenProfileManager(WindowHost* host);
 
 }  // namespace trulvex
 

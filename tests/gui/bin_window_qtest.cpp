@@ -35,13 +35,14 @@ struct Fixture {
         AppPaths{dir / "Preferences.ini", dir / "Profile.prof"}, &dialogs);
     window->Start({});
     window->show();
-    bin() = settings;
+    window->StoreBinSettings(settings);
   }
-  BinSettings& bin() { return window->settings().bin; }
+  const BinSettings& bin() const { return window->bin_settings(); }
   BinWindow* Open() {
     window->RunCommand(kCommandConvertToBin);
-    return qobject_cast<BinWindow*>(window->bin_window().data());
+    return window->findChild<BinWindow*>();
   }
+  bool Closed() const { return window->findChild<BinWindow*>() == nullptr; }
   QString Path(std::string_view name) const {
     return QString::fromStdString((dir / name).string());
   }
@@ -123,7 +124,7 @@ class BinWindowTest : public QObject {
     QCOMPARE(f.Open(), bin);
     QVERIFY(!bin->isMinimized() && bin->isVisible());
     bin->cancel_button()->click();
-    QTRY_VERIFY(f.window->bin_window().isNull());
+    QTRY_VERIFY(f.Closed());
     bin = f.Open();
     QCOMPARE(Shown(bin), QStringLiteral("1,1,7,1,1,1,12345678"));
     QVERIFY(bin->path_field()->text().isEmpty());
@@ -217,7 +218,7 @@ class BinWindowTest : public QObject {
     QVERIFY(f.window->isEnabled() && bin->isEnabled());
 
     QTest::keyClick(bin->delete_spaces_box(), Qt::Key_Escape);
-    QTRY_VERIFY(f.window->bin_window().isNull());
+    QTRY_VERIFY(f.Closed());
     QCOMPARE(f.dialogs.shown.size(), std::size_t{1});
   }
 

@@ -1,3 +1,4 @@
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -5,9 +6,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSplitter>
+#include <QTimer>
 #include <QtTest>
 
 #include "core/profiles/profile_database.h"
+#include "gui/about_window.h"
+#include "gui/bin_window.h"
 #include "gui/command_ids.h"
 #include "gui/command_table.h"
 #include "gui/editor.h"
@@ -125,8 +129,8 @@ class MainWindowTest : public QObject {
     QComboBox* selector = window->profile_selector();
     QCOMPARE(selector->currentIndex(), selected);
     ProfileRecord expected;
-    LoadProfile(session.dir / "Profile.prof", ToCp1251(selector->currentText()),
-                &expected);
+    expected.Name = ToCp1251(selector->currentText());
+    LoadProfile(session.dir / "Profile.prof", expected.Name, &expected);
     QVERIFY(window->working_record() == expected);
     for (int id = 51; id <= 53; ++id)
       QCOMPARE(window->menu_action(id)->isChecked(), id == checked);
@@ -264,6 +268,31 @@ class MainWindowTest : public QObject {
     }
   }
 
+  // A profile with another comment marker re-colours only what the result
+  // editor shows, however long the table.
+  void SwitchingProfilesColoursOnlyWhatTheResultEditorShows() {
+    Session session;
+    Editor* result = session.result();
+    std::string table;
+    for (int line = 0; line < 200000; ++line)
+      table += "    Dt    0x41 ; 12\r\n";
+    FillResultEditor(result, table);
+    const long digit = static_cast<long>(table.find('1', 15));
+    const auto style_of_digit = [&] {
+      QCoreApplication::processEvents();  // the editor paints, and colours
+      return result->SendScintilla(QsciScintillaBase::SCI_GETSTYLEAT, digit);
+    };
+    QCOMPARE(style_of_digit(), 3l);  // "; " begins past the 8th character
+    QComboBox* selector = session.window->profile_selector();
+    for (const int profile : {2, 0}) {  // "' ", then "; " again
+      selector->setCurrentIndex(profile);
+      Q_EMIT selector->activated(profile);
+      QCOMPARE(style_of_digit(), profile == 2 ? 0l : 3l);
+      QVERIFY(result->SendScintilla(QsciScintillaBase::SCI_GETENDSTYLED) <
+              static_cast<long>(table.size() / 100));
+    }
+  }
+
   void EditCommandStatesFollowTheFocus() {
     Session session;
     MainWindow* window = session.window.get();
@@ -342,6 +371,8 @@ class MainWindowTest : public QObject {
                      "Текст в файле был модифицирован.\nСохранить его?"}));
     QVERIFY((question.buttons ==
              std::vector<Button>{Button::kYes, Button::kNo, Button::kCancel}));
+    // Enter saves; it never throws the text away.
+    QVERIFY(question.default_button == Button::kYes);
     QCOMPARE(testing::ReadFile(session.dir / "Preferences.ini"), "");
 
     // Undone back to the save point: no question.
@@ -350,6 +381,32 @@ class MainWindowTest : public QObject {
     session.window->RunCommand(kCommandQuit);
     QVERIFY(!session.window->isVisible());
     QCOMPARE(session.dialogs.shown.size(), 1u);
+  }
+
+  // Closing the main window ends the program whatever else is open: the
+  // About window's fade does not hold the quit up, and the BIN options
+  // changed last are saved.
+  void ClosingTheMainWindowEndsTheProgram() {
+    Session session;
+    MainWindow* window = session.window.get();
+    window->RunCommand(kCommandConvertToBin);
+    window->findChild<BinWindow*>()->delete_spaces_box()->click();
+    window->RunCommand(kCommandAbout);
+    QVERIFY(window->findChild<AboutWindow*>()->isVisible());
+    bool timed_out = false;
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    connect(&watchdog, &QTimer::timeout, [&] {
+      timed_out = true;
+      QApplication::exit(1);
+    });
+    watchdog.start(10000);
+    QTimer::singleShot(0, window, [window] { window->close(); });
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(!timed_out);
+    for (const QWidget* top : QApplication::topLevelWidgets())
+      QVERIFY2(top->isHidden(), qPrintable(top->objectName()));
+    QCOMPARE(LoadSettings(session.dir / "Preferences.ini").bin.DelSpace, 1);
   }
 };
 

@@ -228,6 +228,54 @@ class ProfileManagerTest : public QObject {
     QVERIFY(s.list()->currentRow() == 0 && s.list()->item(0)->isSelected());
   }
 
+  // Enter does what the mode's main button does, never import.
+  void EnterSavesWhileAProfileIsComposed() {
+    Session s;
+    s.ClickRow(1);
+    for (QWidget* focus : std::initializer_list<QWidget*>{
+             s.list(), s.Get<QPushButton>("editButton")}) {
+      focus->setFocus();
+      QTest::keyClick(focus, Qt::Key_Return);
+    }
+    QVERIFY(s.dialogs.file_requests.empty() && s.dialogs.shown.empty());
+    QCOMPARE(s.manager->mode(), Mode::kViewing);
+
+    s.Click("newButton");
+    Retype(s.Box("Name"), "Новый");
+    QTest::keyClick(s.Box("Name"), Qt::Key_Return);
+    QCOMPARE(s.manager->mode(), Mode::kViewing);
+    QVERIFY(s.Names().contains("Новый"));
+
+    s.ClickRow(0);
+    s.Click("editButton");
+    s.Number("Ost1")->setValue(7);
+    QTest::keyClick(s.Number("Ost1"), Qt::Key_Enter);
+    QCOMPARE(s.manager->mode(), Mode::kViewing);
+    QCOMPARE(s.Stored(s.Names()[0]).Ost1, 7);
+    QVERIFY(s.dialogs.file_requests.empty() && s.dialogs.shown.empty());
+  }
+
+  // Every text of the form is stored in code page 1251, as the file keeps
+  // it; a Cyrillic letter shows it.
+  void FormTextsAreStoredInCodePage1251() {
+    Session s;
+    s.ClickRow(0);
+    s.Click("editButton");
+    const char* const keys[] = {"Directive", "StartDataBlok", "EndDataBlok",
+                                "StartData", "EndData",       "RazdelitelData",
+                                "Comment"};
+    for (const char* key : keys) Retype(s.Box(key), QString("Ж") + key);
+    Retype(s.Box("Name"), "Профиль Ж");
+    s.Click("acceptButton");
+    const ProfileRecord stored = s.Stored("Профиль Ж");
+    const std::string* const texts[] = {
+        &stored.Directive, &stored.StartDataBlok, &stored.EndDataBlok,
+        &stored.StartData, &stored.EndData,       &stored.RazdelitelData,
+        &stored.Comment};
+    for (std::size_t i = 0; i < std::size(keys); ++i)
+      QCOMPARE(*texts[i], testing::Cp("Ж") + keys[i]);
+  }
+
   void ClosingRefillsTheSelectorAndSetsTheConvertState() {
     Session s(-1);
     QAction* convert = s.window->menu_action(kCommandConvert);

@@ -9,6 +9,7 @@
 #include "core/base/atomic_file.h"
 #include "core/base/cp1251.h"
 #include "core/base/data_directory.h"
+#include "core/base/path_bytes.h"
 
 namespace trulvex {
 namespace fs = std::filesystem;
@@ -141,6 +142,11 @@ LoadProfileResult LoadProfile(const fs::path& path, std::string_view name,
 UserMessage ProfileNotFoundMessage(std::string_view name) {
   return {Icon::kError, "Ошибка",
           "Профиль \"" + Cp1251ToUtf8(name) + "\" не найден!"};
+}
+
+UserMessage DatabaseMissingMessage(const fs::path& database) {
+  return {Icon::kError, "Ошибка",
+          "Файл  \n\"" + DisplayPath(PathBytes(database)) + "\"\nне обнаружен"};
 }
 
 bool IsStorableProfile(std::string_view name, const ProfileRecord& record) {

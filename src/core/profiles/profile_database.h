@@ -62,6 +62,10 @@ LoadProfileResult LoadProfile(const std::filesystem::path& path,
 
 UserMessage ProfileNotFoundMessage(std::string_view name);
 
+// What every caller of LoadProfile shows for kUnavailable: the database is
+// missing or cannot be read.
+UserMessage DatabaseMissingMessage(const std::filesystem::path& database);
+
 enum class SaveProfileResult {
   kSaved,
   kOpenFailed,

@@ -53,12 +53,36 @@ UserMessage NameCheckMessage(NameCheck check) {
           "Пожалуйста, выберите другое имя для профиля."};
 }
 
-UserMessage NoProfileToEditMessage() {
-  return {Icon::kWarning, "Внимание", "Не выбран профиль!"};
+ProfileStoreResult StoreProfileOfForm(const std::filesystem::path& database,
+                                      std::string_view starting_name,
+                                      const ProfileRecord& record) {
+  ProfileStoreResult result;
+  const std::string& name = record.Name;
+  std::string_view target = name;
+  if (!starting_name.empty() && name != starting_name) {
+    // Renamed before the save that would fail, the profile would be gone
+    // under its old name.
+    if (!IsStorableProfile(name, record)) {
+      result.messages.push_back(SaveProfileFailedMessage());
+      return result;
+    }
+    if (RenameProfile(database, starting_name, name)) {
+      result.renamed = true;
+    } else {
+      result.messages.push_back(RenameProfileFailedMessage());
+      target = starting_name;
+    }
+  }
+  if (SaveProfile(database, target, record) != SaveProfileResult::kSaved) {
+    result.messages.push_back(SaveProfileFailedMessage());
+    return result;
+  }
+  result.saved = true;
+  return result;
 }
 
-UserMessage DatabaseReadFailedMessage() {
-  return {Icon::kError, "Ошибка", "Возникли проблемы при чтении базы данных!"};
+UserMessage NoProfileToEditMessage() {
+  return {Icon::kWarning, "Внимание", "Не выбран профиль!"};
 }
 
 UserMessage NoProfileToDeleteMessage() {

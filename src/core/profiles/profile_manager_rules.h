@@ -1,9 +1,11 @@
 #ifndef TRULVEX_CORE_PROFILES_PROFILE_MANAGER_RULES_H_
 #define TRULVEX_CORE_PROFILES_PROFILE_MANAGER_RULES_H_
 
+#include <filesystem>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/base/user_message.h"
 #include "core/engine/profile_record.h"
@@ -42,8 +44,28 @@ NameCheck CheckProfileName(std::string_view name,
 // The warning for a refused name (not for kAccepted).
 UserMessage NameCheckMessage(NameCheck check);
 
+// What storing the profile of the manager's form did.
+struct ProfileStoreResult {
+  // The profile is in the file: the form may close.
+  bool saved = false;
+  // The file holds the new name now, whatever else failed: a second try
+  // must not rename again.
+  bool renamed = false;
+  // What to tell the user, in order.
+  std::vector<UserMessage> messages;
+};
+
+// Stores the form's profile (its `Name` the name typed, checked by
+// CheckProfileName) in `database`. A profile edited under another name
+// than `starting_name` is renamed first, so that it keeps its place in the
+// file; when that fails the user is told, and it is saved under the
+// starting name. Nothing is renamed for a profile the file could not store.
+// A new profile has an empty `starting_name`.
+ProfileStoreResult StoreProfileOfForm(const std::filesystem::path& database,
+                                      std::string_view starting_name,
+                                      const ProfileRecord& record);
+
 UserMessage NoProfileToEditMessage();
-UserMessage DatabaseReadFailedMessage();
 UserMessage NoProfileToDeleteMessage();
 UserMessage DeleteProfilesQuestion(std::span<const std::string> names);
 UserMessage DeleteProfilesFailedMessage();

@@ -109,6 +109,10 @@ TEST(ProfileDatabaseTest, RenameChangesOnlyTheHeader) {
   EXPECT_EQ(Rename(path, "\xEF\xBB\xBF[\xC3\x80]\n", "\xC0", "N"),
             "\xEF\xBB\xBF[N]\n");
   EXPECT_EQ(Rename(path, "", "Old", "New"), "");
+  // The whole name must match: a group whose name only starts with it, or
+  // ends with it, is another profile.
+  EXPECT_EQ(Rename(path, "[PIC16]\r\n[XPIC]\r\n[PIC]\r\n", "PIC", "N"),
+            "[PIC16]\r\n[XPIC]\r\n[N]\r\n");
   EXPECT_EQ(Rename(path, old, "old", "New"), "refused");
   EXPECT_EQ(Rename(path, old, "Old", "a]b"), "refused");
   EXPECT_EQ(Rename(path, old, "Old", ""), "refused");
