@@ -6,6 +6,9 @@
 # make fuzz   runs each fuzz target for FUZZ_SECONDS and fails on a finding
 # make install  installs into PREFIX (default /usr/local; DESTDIR honoured)
 # make package  builds the Debian package build-package/trulvex_*.deb
+# make windows       cross-builds $(WINDOWS_BUILD)/trulvex-cli.exe (MinGW-w64)
+# make test-windows  cross-builds the core, the converter and the core's
+#                    tests for Windows and runs them under Wine
 BUILD ?= build
 PREFIX ?= /usr/local
 PACKAGE_BUILD ?= build-package
@@ -14,13 +17,14 @@ CMAKE_FLAGS ?=
 SANITIZE_BUILD ?= build-sanitize
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
+WINDOWS_BUILD ?= build-windows
 FUZZ_TARGETS := preference_file profile table code_mapping cp1251 cli_options \
   display_page
 SANITIZE_FLAGS := -fsanitize=address,undefined -fno-sanitize-recover=undefined \
   -fno-omit-frame-pointer
 
 .PHONY: all deps configure build run test test-sanitize fuzz bench install \
-  package clean
+  package clean deps-windows configure-windows windows test-windows
 
 all: build
 
@@ -93,6 +97,28 @@ fuzz: deps
 	done; \
 	if [ -n "$$failed" ]; then echo "fuzz findings in:$$failed"; exit 1; fi
 
+# The cross-build runs the build tools of $(BUILD) and compares its
+# converter with that build's: those are built first (only they, when
+# $(BUILD) is not built yet).
+HOST_TOOLS := make_glyph_table make_icons make_app_icon make_banner
+
+deps-windows: deps
+	@tools/install-deps.sh --windows
+
+configure-windows: configure deps-windows
+	@cmake --build $(BUILD) -j $(JOBS) --target $(HOST_TOOLS) trulvex-cli
+	@cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-x86_64.cmake \
+	  -DTRULVEX_BUILD_GUI=OFF -DTRULVEX_BUILD_BENCH=OFF -DTRULVEX_LIBPNG=OFF \
+	  -DTRULVEX_HOST_BUILD_DIR=$(abspath $(BUILD)) >/dev/null
+
+windows: configure-windows
+	@cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target trulvex-cli
+
+test-windows: configure-windows
+	@cmake --build $(WINDOWS_BUILD) -j $(JOBS)
+	@cd $(WINDOWS_BUILD) && ctest --output-on-failure -j $(JOBS)
+
 bench: build
 	@$(BUILD)/bench/trulvex_bench
 	@bench/compare_tools.sh $(BUILD)/trulvex-cli
@@ -100,4 +126,4 @@ bench: build
 	  QT_QPA_PLATFORM=offscreen $(BUILD)/bench/convert_window_bench; fi
 
 clean:
-	@rm -rf $(BUILD) $(PACKAGE_BUILD)
+	@rm -rf $(BUILD) $(PACKAGE_BUILD) $(WINDOWS_BUILD)

@@ -51,7 +51,8 @@ install(FILES ${TRULVEX_DATA_OUT}/copyright ${TRULVEX_DATA_OUT}/changelog.gz
   DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 if(TRULVEX_BUILD_GUI)
-  install(TARGETS trulvex RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(TARGETS trulvex RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+    BUNDLE DESTINATION .)
   install(FILES data/trulvex.desktop
     DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   configure_file(data/trulvex.metainfo.xml.in

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the benchmarks need.
+# Installs the Debian packages the build, the tests and the benchmarks need;
+# with --windows, those of the Windows cross-build and its run under Wine
+# (`make windows`, `make test-windows`) instead.
 # Idempotent: asks apt only for what is missing.
 set -euo pipefail
 
@@ -8,7 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libqscintilla2-qt6-dev qt6-translations-l10n
-  libpng-dev
+  libpng-dev zlib1g-dev
   fonts-dejavu-core
   xxd time
   # the install test: the validators of the desktop entry and the AppStream
@@ -17,6 +19,11 @@ packages=(
   # the toolchain tests compile the shipped profiles' tables with these
   binutils gcc-avr avr-libc binutils-avr sdcc gputils
 )
+if [ "${1:-}" = --windows ]; then
+  # MinGW-w64 with POSIX threads (std::thread, <mutex>) and its zlib,
+  # GoogleTest's sources to build with it, and Wine to run the result.
+  packages=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest wine64)
+fi
 
 missing=()
 for package in "${packages[@]}"; do
