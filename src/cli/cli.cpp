@@ -12,6 +12,7 @@
 #include "core/base/cp1251.h"
 #include "core/base/data_directory.h"
 #include "core/base/error_reason.h"
+#include "core/base/path_bytes.h"
 #include "core/base/preference_value.h"
 #include "core/base/version.h"
 #include "core/engine/bin_conversion.h"
@@ -52,11 +53,11 @@ void WarnUnmappable(const Streams& streams, const DecodingTextReader& text) {
 }
 
 std::string DatabaseItself(const fs::path& file) {
-  return "файл \"" + file.string() + "\" — это сама база профилей";
+  return "файл \"" + PathBytes(file) + "\" — это сама база профилей";
 }
 
 // Standard output named as a file: "-".
-bool IsStandardOutput(const std::string& output) {
+bool IsStandardOutput(const fs::path& output) {
   return output.empty() || output == "-";
 }
 
@@ -129,7 +130,7 @@ struct ProfileSource {
 };
 
 fs::path DatabasePath(const CliOptions& options) {
-  return options.profiles_file ? fs::path(*options.profiles_file)
+  return options.profiles_file ? *options.profiles_file
                                : ProfileDatabasePath(DataDirectory());
 }
 
@@ -215,7 +216,7 @@ int UnknownProfile(const Streams& streams, const std::string& typed,
 
 // How the text to convert is named in messages.
 std::string InputName(const CliOptions& options) {
-  return options.input.empty() ? "стандартный ввод" : options.input;
+  return options.input.empty() ? "стандартный ввод" : PathBytes(options.input);
 }
 
 // Opens the text to convert; reports a failure.
@@ -275,7 +276,8 @@ int ChooseProfile(const CliOptions& options, const Streams& streams,
     name = source.names.front();
   } else {
     PrintError(streams, "не выбран профиль: в базе профилей \"" +
-                            source.path.string() + "\" нет ни одного профиля");
+                            PathBytes(source.path) +
+                            "\" нет ни одного профиля");
     return kExitRefused;
   }
   if (!LoadFromSource(source, *name, streams, profile)) return kExitFileError;
@@ -407,9 +409,9 @@ int RunBin(const CliOptions& options, const Streams& streams) {
   DecodingTextReader& text = *input->reader;
   std::error_code reason;
   BinOutcome outcome =
-      to_stdout ? StartBinConversion(text, options.bin, to_out)
-                : StartBinConversion(std::filesystem::path(options.output),
-                                     text, options.bin, ask, &reason);
+      to_stdout
+          ? StartBinConversion(text, options.bin, to_out)
+          : StartBinConversion(options.output, text, options.bin, ask, &reason);
   WarnUnmappable(streams, text);
   if (outcome == BinOutcome::kTextUnreadable) {
     return TextFailed(options, streams, text);
@@ -421,7 +423,7 @@ int RunBin(const CliOptions& options, const Streams& streams) {
   switch (outcome) {
     case BinOutcome::kSuccess:
       PrintStatus(streams, options.quiet,
-                  BinOutcomeMessage(outcome, options.output).text);
+                  BinOutcomeMessage(outcome, PathBytes(options.output)).text);
       return kExitOk;
     case BinOutcome::kCreateFailed:
       PrintError(streams, CreateFailure(options.output, reason));
@@ -446,7 +448,8 @@ int RunBin(const CliOptions& options, const Streams& streams) {
                  "размера файла (--past-end append дописывает в конец)");
       return kExitRefused;
     default:
-      PrintError(streams, BinOutcomeMessage(outcome, options.output).text);
+      PrintError(streams,
+                 BinOutcomeMessage(outcome, PathBytes(options.output)).text);
       return kExitRefused;
   }
 }
@@ -489,12 +492,12 @@ int ShowProfile(const CliOptions& options, const Streams& streams) {
 int ExportNamedProfiles(const CliOptions& options, const Streams& streams) {
   // "DIR/" has no file name: ".prof" would make a hidden "DIR/.prof".
   const std::string& typed = options.operands.front();
-  if (typed.ends_with('/') || fs::is_directory(WithProfileExtension(typed))) {
-    return UsageError(streams, "\"" + typed +
-                                   "\" — это каталог, а нужно имя файла, "
-                                   "например \"" +
-                                   (fs::path(typed) / "профили.prof").string() +
-                                   "\"");
+  const fs::path target = PathFromBytes(typed);
+  if (typed.ends_with('/') || fs::is_directory(WithProfileExtension(target))) {
+    return UsageError(
+        streams, "\"" + typed +
+                     "\" — это каталог, а нужно имя файла, например \"" +
+                     PathBytes(target / PathFromBytes("профили.prof")) + "\"");
   }
   ProfileSource source;
   if (!OpenProfiles(options, streams, &source)) return kExitFileError;
@@ -510,7 +513,7 @@ int ExportNamedProfiles(const CliOptions& options, const Streams& streams) {
 
   ExportResult result;
   if (source.built_in) {
-    result.target = WithProfileExtension(options.operands.front());
+    result.target = WithProfileExtension(target);
     std::vector<ProfileRecord> profiles;
     for (const std::string& name : names) {
       ProfileRecord profile;
@@ -528,7 +531,7 @@ int ExportNamedProfiles(const CliOptions& options, const Streams& streams) {
       result.outcome = ExportOutcome::kCreateFailed;
     }
   } else {
-    result = ExportProfiles(source.path, options.operands.front(), names);
+    result = ExportProfiles(source.path, target, names);
   }
 
   for (const std::string& name : result.missing) {
@@ -557,9 +560,9 @@ int ExportNamedProfiles(const CliOptions& options, const Streams& streams) {
 
 int ImportNamedProfiles(const CliOptions& options, const Streams& streams) {
   const fs::path database = DatabasePath(options);
-  const fs::path file = options.operands.front();
+  const fs::path file = PathFromBytes(options.operands.front());
   const auto no_profiles = [&] {
-    PrintError(streams, "в файле \"" + file.string() + "\" нет профилей");
+    PrintError(streams, "в файле \"" + PathBytes(file) + "\" нет профилей");
     return kExitRefused;
   };
   switch (CheckImportSource(file, database)) {
@@ -644,7 +647,7 @@ int ImportNamedProfiles(const CliOptions& options, const Streams& streams) {
       return kExitFileError;
     }
     PrintStatus(streams, options.quiet,
-                "Создана база профилей \"" + database.string() + "\"");
+                "Создана база профилей \"" + PathBytes(database) + "\"");
   }
   const ImportResult result = ImportProfiles(file, database, chosen);
   for (const std::string& name : result.imported) {

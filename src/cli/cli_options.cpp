@@ -1,7 +1,10 @@
 #include "cli/cli_options.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <string_view>
+
+#include "core/base/path_bytes.h"
 
 namespace trulvex::cli {
 namespace {
@@ -89,7 +92,7 @@ bool ParseProfilesFile(const std::string& name, ArgumentReader* reader,
     *error = "Не указан путь к файлу профилей.";
     return false;
   }
-  options->profiles_file = value;
+  options->profiles_file = PathFromBytes(value);
   return true;
 }
 
@@ -106,7 +109,7 @@ bool ParseCommon(const std::string& name, ArgumentReader* reader,
       *error = "Не указан путь к файлу результата.";
       return false;
     }
-    options->output = value;
+    options->output = PathFromBytes(value);
   } else if (name == "-e" || name == "--encoding") {
     if (!reader->Value(name, attached, &value, error)) return false;
     const auto encoding = ParseInputEncoding(value);
@@ -414,7 +417,8 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
         return result;
       }
       have_input = true;
-      options.input = name == "-" ? "" : name;
+      options.input =
+          name == "-" ? std::filesystem::path() : PathFromBytes(name);
       continue;
     }
     if (name == "-h" || name == "--help") {

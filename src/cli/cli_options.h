@@ -2,6 +2,7 @@
 #define TRULVEX_CLI_CLI_OPTIONS_H_
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,15 +26,17 @@ enum class ProfilesAction { kList, kShow, kExport, kImport };
 
 struct CliOptions {
   Command command = Command::kHelp;
-  // Input: a path, or empty for standard input.
-  std::string input;
+  // File names are paths from here on (made with PathFromBytes), so that
+  // no name passes through an 8-bit code page on its way to the system.
+  // Input: a file, or empty for standard input.
+  std::filesystem::path input;
   InputEncoding input_encoding = InputEncoding::kAuto;
-  // Output: a path; empty (table only) or "-" for standard output.
-  std::string output;
+  // Output: a file; empty (table only) or "-" for standard output.
+  std::filesystem::path output;
   // -q: no status lines, only errors and warnings.
   bool quiet = false;
   // --profiles: the profile database to use instead of the data directory's.
-  std::optional<std::string> profiles_file;
+  std::optional<std::filesystem::path> profiles_file;
 
   // table
   std::optional<std::string> profile;                          // as typed

@@ -1,20 +1,11 @@
-#include <cstdio>
-#include <string>
-#include <vector>
-
 #include "cli/cli.h"
-
-#if defined(_WIN32)
-#include <io.h>
-#define isatty _isatty
-#define fileno _fileno
-#else
-#include <unistd.h>
-#endif
+#include "core/base/command_line.h"
+#include "core/base/console_streams.h"
 
 int main(int argc, char** argv) {
-  const std::vector<std::string> args(argv + 1, argv + argc);
+  const trulvex::ConsoleStreams console;
   trulvex::cli::Streams streams;
-  streams.out_is_terminal = isatty(fileno(stdout)) != 0;
-  return trulvex::cli::RunCli(args, streams);
+  streams.out_is_terminal = console.out_is_terminal();
+  return trulvex::cli::RunCli(trulvex::CommandLineArguments(argc, argv),
+                              streams);
 }

@@ -4,6 +4,8 @@
 
 #include "core/base/atomic_file.h"
 #include "core/base/error_reason.h"
+#include "core/base/open_file.h"
+#include "core/base/path_bytes.h"
 
 namespace trulvex::cli {
 namespace {
@@ -90,7 +92,7 @@ std::string FileFailure(std::string_view action, const fs::path& path,
                         std::error_code reason) {
   std::string text(action);
   text += " \"";
-  text += path.string();
+  text += PathBytes(path);
   text += '"';
   if (reason == std::errc::permission_denied && IsReadOnlyFile(path)) {
     return text + ": файл только для чтения";
@@ -100,7 +102,7 @@ std::string FileFailure(std::string_view action, const fs::path& path,
 }
 
 std::string CreateFailure(const fs::path& path, std::error_code reason) {
-  const std::string quoted = "не удалось создать \"" + path.string() + "\"";
+  const std::string quoted = "не удалось создать \"" + PathBytes(path) + "\"";
   if (reason == std::errc::no_such_file_or_directory) {
     return quoted + ": нет такого каталога";
   }
@@ -127,7 +129,7 @@ std::error_code ReadFailure(const fs::path& path) {
   if (fs::is_directory(status)) {
     return std::make_error_code(std::errc::is_a_directory);
   }
-  std::FILE* file = std::fopen(path.string().c_str(), "rb");
+  std::FILE* file = OpenFile(path, "rb");
   if (file == nullptr) return LastSystemError();
   std::fclose(file);
   return {};

@@ -11,6 +11,7 @@
 #include "cli/png_writer.h"
 #include "core/base/atomic_file.h"
 #include "core/base/error_reason.h"
+#include "core/base/path_bytes.h"
 #include "core/engine/display_art.h"
 #include "core/engine/display_page.h"
 #include "core/engine/display_picture.h"
@@ -36,15 +37,16 @@ bool NamesPngFile(const std::string& path) {
 class Output {
  public:
   Output(const CliOptions& options, const Streams& streams)
-      : path_(options.output == "-" ? "" : options.output),
+      : path_(options.output == "-" ? std::filesystem::path() : options.output),
         stream_(streams.out) {}
 
   bool to_stream() const { return path_.empty(); }
-  const std::string& name() const { return path_; }
+  std::string name() const { return PathBytes(path_); }
+  const std::filesystem::path& path() const { return path_; }
 
   bool Open() {
     if (to_stream()) return true;
-    file_ = AtomicFileWriter::Begin(ResolveTarget(path_), &error_);
+    file_ = AtomicFileWriter::Begin(ResolveTarget(path()), &error_);
     return file_ != nullptr;
   }
   bool Write(std::string_view bytes) {
@@ -58,7 +60,7 @@ class Output {
   std::error_code error() const { return file_ ? file_->error() : error_; }
 
  private:
-  std::string path_;
+  std::filesystem::path path_;
   std::FILE* stream_;
   std::unique_ptr<AtomicFileWriter> file_;
   std::error_code error_;
@@ -154,14 +156,14 @@ int WritePreview(const CliOptions& options, const Streams& streams,
       PrintError(streams, "не удалось записать стандартный вывод: " +
                               ErrorReason(LastSystemError()));
     } else {
-      PrintError(streams, FileFailure("не удалось записать", output.name(),
+      PrintError(streams, FileFailure("не удалось записать", output.path(),
                                       output.error()) +
                               "; файл остался прежним");
     }
     return kExitFileError;
   };
   if (!output.Open()) {
-    PrintError(streams, CreateFailure(output.name(), output.error()));
+    PrintError(streams, CreateFailure(output.path(), output.error()));
     return kExitFileError;
   }
   if (picture && !picture->Start()) return file_error();

@@ -18,17 +18,17 @@ std::optional<TextEncoding> EncodingOf(InputEncoding encoding) {
   return std::nullopt;
 }
 
-bool SameFile(const std::string& a, const std::string& b) {
+bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
   std::error_code error;
   return !a.empty() && !b.empty() && std::filesystem::equivalent(a, b, error);
 }
 
 }  // namespace
 
-std::optional<InputText> OpenInput(const std::string& path,
+std::optional<InputText> OpenInput(const std::filesystem::path& path,
                                    std::FILE* stdin_file,
                                    InputEncoding encoding,
-                                   const std::string& output,
+                                   const std::filesystem::path& output,
                                    std::error_code* error) {
   InputText input;
   input.source = path.empty() ? ByteSource::FromStream(stdin_file)

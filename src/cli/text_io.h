@@ -2,6 +2,7 @@
 #define TRULVEX_CLI_TEXT_IO_H_
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -23,10 +24,10 @@ struct InputText {
 // Opens the file `path`, or standard input when it is empty, in the
 // encoding asked for. A file that is also `output` is read whole first, so
 // that writing the output cannot change what is still to be read.
-std::optional<InputText> OpenInput(const std::string& path,
+std::optional<InputText> OpenInput(const std::filesystem::path& path,
                                    std::FILE* stdin_file,
                                    InputEncoding encoding,
-                                   const std::string& output,
+                                   const std::filesystem::path& output,
                                    std::error_code* error);
 
 // A command-line argument (the terminal's UTF-8) as code page 1251; bytes

@@ -1,12 +1,12 @@
 #include "core/base/byte_source.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstring>
 #include <utility>
 
 #include "core/base/file_position.h"
+#include "core/base/open_file.h"
+#include "core/base/stream_status.h"
 
 namespace trulvex {
 namespace {
@@ -100,7 +100,7 @@ class Spill {
   static constexpr std::size_t kMemory = std::size_t{4} << 20;
 
   bool OpenFile() {
-    if (file_ == nullptr) file_ = std::tmpfile();
+    if (file_ == nullptr) file_ = OpenTemporaryFile();
     return file_ != nullptr;
   }
 
@@ -122,13 +122,13 @@ class Spill {
 
 class FileSource : public ByteSource {
  public:
-  FileSource(std::FILE* file, bool owned, const struct stat& status)
+  FileSource(std::FILE* file, bool owned, const StreamStatus& status)
       : file_(file), owned_(owned) {
-    if (S_ISREG(status.st_mode)) {
+    if (const std::optional<std::uint64_t> bytes = status.regular_size) {
       const std::optional<std::uint64_t> start = TellOf(file);
-      if (start && static_cast<std::uint64_t>(status.st_size) >= *start) {
+      if (start && *bytes >= *start) {
         start_ = *start;
-        size_ = static_cast<std::uint64_t>(status.st_size) - *start;
+        size_ = *bytes - *start;
       }
     }
   }
@@ -249,28 +249,26 @@ class MemorySource : public ByteSource {
 std::unique_ptr<ByteSource> ByteSource::Open(const std::filesystem::path& path,
                                              std::error_code* error) {
   errno = 0;
-  std::FILE* file = std::fopen(path.string().c_str(), "rb");
+  std::FILE* file = OpenFile(path, "rb");
   if (file == nullptr) {
     *error = LastError();
     return nullptr;
   }
-  struct stat status {};
-  if (fstat(fileno(file), &status) != 0 || S_ISDIR(status.st_mode)) {
-    *error = S_ISDIR(status.st_mode)
-                 ? std::make_error_code(std::errc::is_a_directory)
-                 : LastError();
+  const std::optional<StreamStatus> status = StatusOf(file);
+  if (!status || status->directory) {
+    *error =
+        status ? std::make_error_code(std::errc::is_a_directory) : LastError();
     std::fclose(file);
     return nullptr;
   }
   // Whole chunks go straight into our buffers.
   std::setvbuf(file, nullptr, _IONBF, 0);
-  return std::make_unique<FileSource>(file, true, status);
+  return std::make_unique<FileSource>(file, true, *status);
 }
 
 std::unique_ptr<ByteSource> ByteSource::FromStream(std::FILE* stream) {
-  struct stat status {};
-  if (fstat(fileno(stream), &status) != 0) status.st_mode = 0;
-  return std::make_unique<FileSource>(stream, false, status);
+  return std::make_unique<FileSource>(
+      stream, false, StatusOf(stream).value_or(StreamStatus{}));
 }
 
 std::unique_ptr<ByteSource> ByteSource::FromBytes(std::string bytes,

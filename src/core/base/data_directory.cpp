@@ -5,8 +5,14 @@
 #include <string>
 #include <system_error>
 
+#include "core/base/wide_text.h"
+
 #if defined(_WIN32)
+// clang-format off
 #include <windows.h>
+#include <knownfolders.h>
+#include <shlobj.h>
+// clang-format on
 #elif defined(__APPLE__)
 #include <mach-o/dyld.h>
 #endif
@@ -16,27 +22,42 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Environment(const char* name) {
+// A directory named by the environment; empty when the variable is unset.
+// Windows keeps the environment in UTF-16, whose names the ANSI copy
+// loses.
+fs::path EnvironmentPath(const char* name) {
+#if defined(_WIN32)
+  const wchar_t* value = _wgetenv(Utf8ToWide(name).c_str());
+  return value != nullptr ? fs::path(value) : fs::path();
+#else
   const char* value = std::getenv(name);
-  return value != nullptr ? value : "";
+  return value != nullptr ? fs::path(value) : fs::path();
+#endif
 }
 
 fs::path UserConfigDirectory() {
 #if defined(_WIN32)
-  const std::string base = Environment("APPDATA");
-  return base.empty() ? fs::path() : fs::path(base) / "trulvex";
+  // The roaming application data folder (%APPDATA%), asked of the shell
+  // first: the variable may be missing, say in a service's environment.
+  fs::path base;
+  wchar_t* known = nullptr;
+  if (SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DEFAULT, nullptr,
+                           &known) == S_OK) {
+    base = known;
+  }
+  CoTaskMemFree(known);
+  if (base.empty()) base = EnvironmentPath("APPDATA");
+  return base.empty() ? fs::path() : base / "Trulvex";
 #elif defined(__APPLE__)
-  const std::string home = Environment("HOME");
+  const fs::path home = EnvironmentPath("HOME");
   return home.empty() ? fs::path()
-                      : fs::path(home) / "Library" / "Preferences" / "trulvex";
+                      : home / "Library" / "Preferences" / "trulvex";
 #else
   // A relative XDG_CONFIG_HOME is invalid and is ignored.
-  const std::string config = Environment("XDG_CONFIG_HOME");
-  if (!config.empty() && fs::path(config).is_absolute()) {
-    return fs::path(config) / "trulvex";
-  }
-  const std::string home = Environment("HOME");
-  return home.empty() ? fs::path() : fs::path(home) / ".config" / "trulvex";
+  const fs::path config = EnvironmentPath("XDG_CONFIG_HOME");
+  if (!config.empty() && config.is_absolute()) return config / "trulvex";
+  const fs::path home = EnvironmentPath("HOME");
+  return home.empty() ? fs::path() : home / ".config" / "trulvex";
 #endif
 }
 
@@ -68,8 +89,8 @@ bool IsPortableInstall(const fs::path& executable_directory) {
 }
 
 fs::path ResolveDataDirectory(const fs::path& executable_directory) {
-  const std::string configured = Environment("TRULVEX_DATA_DIR");
-  if (!configured.empty()) return fs::path(configured);
+  const fs::path configured = EnvironmentPath("TRULVEX_DATA_DIR");
+  if (!configured.empty()) return configured;
   if (IsPortableInstall(executable_directory)) return executable_directory;
   return UserConfigDirectory();
 }

@@ -1,13 +1,14 @@
 #include "core/base/path_bytes.h"
 
 #include "core/base/cp1251.h"
+#include "core/base/wide_text.h"
 
 namespace trulvex {
 
 std::string PathBytes(const std::filesystem::path& path) {
 #ifdef _WIN32
-  const std::u8string utf8 = path.u8string();
-  return {reinterpret_cast<const char*>(utf8.data()), utf8.size()};
+  // Not u8string(), which throws on a lone surrogate: NTFS allows one.
+  return WideToUtf8(path.native());
 #else
   return path.native();
 #endif
@@ -15,8 +16,7 @@ std::string PathBytes(const std::filesystem::path& path) {
 
 std::filesystem::path PathFromBytes(std::string_view bytes) {
 #ifdef _WIN32
-  return std::filesystem::path(std::u8string(
-      reinterpret_cast<const char8_t*>(bytes.data()), bytes.size()));
+  return std::filesystem::path(Utf8ToWide(bytes));
 #else
   return std::filesystem::path(std::string(bytes));
 #endif

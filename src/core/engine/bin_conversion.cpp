@@ -8,6 +8,7 @@
 
 #include "core/base/atomic_file.h"
 #include "core/base/error_reason.h"
+#include "core/base/open_file.h"
 #include "core/engine/code_mapping.h"
 #include "core/engine/text_preparation.h"
 
@@ -17,11 +18,6 @@ namespace fs = std::filesystem;
 namespace {
 
 using Icon = UserMessage::Icon;
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 bool NeedsStartAddress(const BinOptions& options) {
   return options.SaveFile == 1 && options.AddFile == 1;
@@ -104,7 +100,7 @@ BinOutcome WriteExistingFile(const fs::path& target, std::string_view first,
                              std::error_code* reason) {
   std::error_code error;
   const bool exists = fs::exists(target, error);
-  FilePtr old;
+  UniqueFile old;
   std::uint64_t size = 0;
   if (exists) {
     if (fs::is_directory(target, error)) {
@@ -119,7 +115,7 @@ BinOutcome WriteExistingFile(const fs::path& target, std::string_view first,
       *reason = std::make_error_code(std::errc::permission_denied);
       return BinOutcome::kOpenFailed;
     }
-    old.reset(std::fopen(target.string().c_str(), "rb"));
+    old.reset(OpenFile(target, "rb"));
     if (!old) *reason = LastSystemError();
     size = fs::file_size(target, error);
     if (!old || error) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <system_error>
 
+#include "core/base/path_bytes.h"
 #include "core/engine/profile_record.h"
 #include "core/profiles/preference_file.h"
 #include "core/profiles/profile_database.h"
@@ -13,11 +14,6 @@ namespace fs = std::filesystem;
 namespace {
 
 using Icon = UserMessage::Icon;
-
-std::string PathText(const fs::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
 
 // Where a path would lead once it exists.
 fs::path Canonical(const fs::path& path) {
@@ -30,7 +26,7 @@ fs::path Canonical(const fs::path& path) {
 
 UserMessage FileNotFoundMessage(const fs::path& path) {
   return {Icon::kError, "Фатальная ошибка",
-          "Файл  " + PathText(path) + "\nне найден!"};
+          "Файл  " + PathBytes(path) + "\nне найден!"};
 }
 
 }  // namespace
@@ -48,11 +44,12 @@ bool IsProfileDatabase(const fs::path& chosen, const fs::path& database) {
 }
 
 UserMessage NoAccessMessage(const fs::path& chosen) {
-  return {Icon::kWarning, "Ошибка", "Нет доступа к файлу\n" + PathText(chosen)};
+  return {Icon::kWarning, "Ошибка",
+          "Нет доступа к файлу\n" + PathBytes(chosen)};
 }
 
 fs::path WithProfileExtension(const fs::path& path) {
-  const std::string name = path.filename().string();
+  const std::string name = PathBytes(path.filename());
   const std::size_t dot = name.rfind('.');
   if (dot != std::string::npos && dot + 1 < name.size()) return path;
   fs::path with_extension = path;
@@ -100,8 +97,9 @@ std::optional<UserMessage> ExportMessage(const ExportResult& result) {
     case ExportOutcome::kRefusedDatabase:
       return NoAccessMessage(result.target);
     case ExportOutcome::kCreateFailed:
-      return UserMessage{Icon::kError, "Ошибка",
-                         "Не удалось создать файл\n" + PathText(result.target)};
+      return UserMessage{
+          Icon::kError, "Ошибка",
+          "Не удалось создать файл\n" + PathBytes(result.target)};
     case ExportOutcome::kExported:
     case ExportOutcome::kNothingExported:
       break;
@@ -222,7 +220,7 @@ std::optional<UserMessage> ImportMessage(ImportOutcome outcome,
       return FileNotFoundMessage(database);
     case ImportOutcome::kSourceUnreadable:
       return UserMessage{Icon::kError, "Ошибка",
-                         "Не удалось открыть файл\n" + PathText(source)};
+                         "Не удалось открыть файл\n" + PathBytes(source)};
     case ImportOutcome::kRefusedDatabase:
       return NoAccessMessage(source);
     case ImportOutcome::kWriteFailed:

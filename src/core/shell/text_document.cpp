@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "core/base/atomic_file.h"
+#include "core/base/open_file.h"
 
 namespace trulvex {
 
@@ -85,8 +86,7 @@ std::string StartingFolder(std::string_view recent_entry) {
 }
 
 bool ReadTextFile(const std::filesystem::path& path, std::string* bytes) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
-      std::fopen(path.string().c_str(), "rb"), &std::fclose);
+  const UniqueFile file(OpenFile(path, "rb"));
   if (!file) return false;
   std::string content;
   char buffer[1 << 16];
