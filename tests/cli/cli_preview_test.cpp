@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "cli/cli.h"
+#include "png_reader.h"
 #include "test_support.h"
 
 namespace trulvex::cli {
@@ -14,34 +14,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace ::trulvex::testing;
 using Args = std::vector<std::string>;
-
-struct Picture {
-  int width = 0;
-  int height = 0;
-  std::vector<std::uint8_t> rgb;
-
-  std::vector<int> At(int x, int y) const {
-    const std::size_t i = (static_cast<std::size_t>(y) * width + x) * 3;
-    return {rgb[i], rgb[i + 1], rgb[i + 2]};
-  }
-};
-
-Picture DecodePng(const std::string& bytes) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  Picture picture;
-  if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) {
-    return picture;
-  }
-  image.format = PNG_FORMAT_RGB;
-  std::vector<std::uint8_t> rgb(PNG_IMAGE_SIZE(image));
-  if (png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) {
-    picture = {static_cast<int>(image.width), static_cast<int>(image.height),
-               std::move(rgb)};
-  }
-  png_image_free(&image);
-  return picture;
-}
 
 TEST(CliPreviewTest, TextOfPrivetOnSixteenByTwo) {
   const auto result = RunCliOn({"preview", "--format", "text", "--size", "16x2",
