@@ -15,11 +15,7 @@ class DataDirectoryEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
     dir_ = std::make_unique<TempDir>();
-#if defined(_WIN32)
-    _putenv_s("TRULVEX_DATA_DIR", dir_->path().string().c_str());
-#else
-    setenv("TRULVEX_DATA_DIR", dir_->path().c_str(), 1);
-#endif
+    SetEnvironment("TRULVEX_DATA_DIR", dir_->path());
   }
   void TearDown() override { dir_.reset(); }
 

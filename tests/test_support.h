@@ -13,7 +13,14 @@
 
 #include "cli/cli.h"
 #include "core/base/cp1251.h"
+#include "core/base/open_file.h"
+#include "core/base/path_bytes.h"
 #include "core/base/text_reader.h"
+#include "core/base/wide_text.h"
+
+#if !defined(_WIN32)
+#include <sys/wait.h>
+#endif
 
 namespace trulvex::testing {
 
@@ -70,6 +77,21 @@ inline std::filesystem::path TestData(std::string_view name) {
   return std::filesystem::path(TRULVEX_TEST_DATA_DIR) / name;
 }
 
+// Whether this system lets a test make symbolic links: Windows wants a
+// privilege or developer mode for them, and Wine makes none.
+inline bool SymlinksAvailable() {
+  static const bool available = [] {
+    TempDir dir;
+    std::error_code error;
+    std::filesystem::create_symlink("target", dir / "link", error);
+    return !error;
+  }();
+  return available;
+}
+
+inline constexpr char kNoSymlinks[] =
+    "no symbolic links here (Windows without the privilege, or Wine)";
+
 struct CliResult {
   int status;
   std::string out, err;
@@ -86,14 +108,67 @@ inline CliResult RunCliOn(const std::vector<std::string>& args,
     std::fclose(file);
     return bytes;
   };
-  cli::Streams streams{std::tmpfile(), std::tmpfile(), std::tmpfile(),
-                       out_is_terminal};
+  cli::Streams streams{OpenTemporaryFile(), OpenTemporaryFile(),
+                       OpenTemporaryFile(), out_is_terminal};
   std::fwrite(input.data(), 1, input.size(), streams.in);
   std::rewind(streams.in);
   const int status = cli::RunCli(args, streams);
   std::fclose(streams.in);
   return {status, drain(streams.out), drain(streams.err)};
 }
+
+// Sets a variable of this process's environment, which the programs it
+// starts inherit; on Windows in UTF-16, so that any name survives.
+inline void SetEnvironment(const char* name,
+                           const std::filesystem::path& value) {
+#if defined(_WIN32)
+  _wputenv_s(Utf8ToWide(name).c_str(), value.c_str());
+#else
+  setenv(name, value.c_str(), 1);
+#endif
+}
+
+inline std::filesystem::path EnvironmentValue(const char* name) {
+#if defined(_WIN32)
+  const wchar_t* value = _wgetenv(Utf8ToWide(name).c_str());
+#else
+  const char* value = std::getenv(name);
+#endif
+  return value != nullptr ? std::filesystem::path(value)
+                          : std::filesystem::path();
+}
+
+// The system shell's name for the empty device.
+#if defined(_WIN32)
+inline constexpr char kNullDevice[] = "NUL";
+#else
+inline constexpr char kNullDevice[] = "/dev/null";
+#endif
+
+// A path as one word of the system shell (sh, or cmd.exe on Windows).
+inline std::string ShellQuote(const std::filesystem::path& path) {
+#if defined(_WIN32)
+  return "\"" + PathBytes(path) + "\"";
+#else
+  return "'" + PathBytes(path) + "'";
+#endif
+}
+
+#if defined(TRULVEX_CLI_PATH)
+// Runs the converter program through the system shell, so that
+// `arguments` may redirect its streams; returns its exit status, -1 when
+// it did not exit normally.
+inline int RunCliProgram(const std::string& arguments) {
+  const std::string program = ShellQuote(TRULVEX_CLI_PATH);
+#if defined(_WIN32)
+  // cmd.exe drops the outermost quotes of a command that starts with one.
+  return _wsystem(Utf8ToWide("\"" + program + " " + arguments + "\"").c_str());
+#else
+  const int raw = std::system((program + " " + arguments).c_str());
+  return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+#endif
+}
+#endif
 
 // Code page 1251 bytes of a UTF-8 literal, so that tests can be written in
 // readable Russian.

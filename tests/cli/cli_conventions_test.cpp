@@ -144,7 +144,7 @@ TEST(CliConventionsTest, RefusedRequestsSayWhy) {
        kExitUsage,
        "trulvex-cli: \"" + dir.path().string() +
            "/\" — это каталог, а нужно имя файла, например \"" +
-           (dir / "профили.prof").string() +
+           PathBytes(dir.path()) + "/профили.prof" +
            "\" (справка: trulvex-cli help)\n"},
       {{"profiles", "export", (dir / "x").string(), "Профиль ✓"},
        kExitUsage,

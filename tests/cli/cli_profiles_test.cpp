@@ -23,10 +23,10 @@ constexpr char kBuiltIn[] =
 // Gives every test a data directory of its own.
 class CliProfilesTest : public ::testing::Test {
  protected:
-  void SetUp() override { setenv(kVar, data_.path().c_str(), 1); }
-  void TearDown() override { setenv(kVar, saved_.c_str(), 1); }
+  void SetUp() override { SetEnvironment(kVar, data_.path()); }
+  void TearDown() override { SetEnvironment(kVar, saved_); }
 
-  const std::string saved_ = std::getenv(kVar);
+  const fs::path saved_ = EnvironmentValue(kVar);
   TempDir data_;
   const std::string db_ = (data_ / "Profile.prof").string();
 };

@@ -1,7 +1,6 @@
 #include "cli/cli.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -22,14 +21,6 @@ using namespace ::trulvex::testing;
 using Args = std::vector<std::string>;
 
 constexpr char kDtName[] = "ASM — DT For PIC";
-
-// Runs the real program through the shell; returns its exit status.
-int RunProcess(const std::string& arguments) {
-  const int raw = std::system(("'" TRULVEX_CLI_PATH "' " + arguments).c_str());
-  return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-}
-
-std::string Quote(const fs::path& path) { return "'" + path.string() + "'"; }
 
 TEST(CliTest, WorkedExamplesMatchTheGoldenTables) {
   const struct {
@@ -177,17 +168,22 @@ TEST(CliTest, RefusalsAndErrorsWriteNothing) {
 
 TEST(CliTest, ProgramReadsStandardInputAndReportsStatus) {
   TempDir dir;
-  const std::string privet = Quote(TestData("privet.txt"));
-  const std::string err = " 2>" + Quote(dir / "err");
-  EXPECT_EQ(RunProcess("table <" + privet + " >" + Quote(dir / "table")),
-            kExitOk);
+  const std::string privet = ShellQuote(TestData("privet.txt"));
+  const std::string err = " 2>" + ShellQuote(dir / "err");
+  // A table redirected to a file keeps its CR LF: on Windows, a standard
+  // output left in text mode would make it CR CR LF.
+  EXPECT_EQ(
+      RunCliProgram("table <" + privet + " >" + ShellQuote(dir / "table")),
+      kExitOk);
   EXPECT_EQ(ReadFile(dir / "table"), ReadFile(TestData("privet_dt.golden")));
-  EXPECT_EQ(RunProcess("bin -o " + Quote(dir / "a.bin") + " </dev/null" + err),
+  EXPECT_EQ(RunCliProgram("bin -o " + ShellQuote(dir / "a.bin") + " <" +
+                          kNullDevice + err),
             kExitRefused);
-  EXPECT_EQ(RunProcess("table " + Quote(dir / "none") + err), kExitFileError);
-  EXPECT_EQ(RunProcess("frobnicate" + err), kExitUsage);
+  EXPECT_EQ(RunCliProgram("table " + ShellQuote(dir / "none") + err),
+            kExitFileError);
+  EXPECT_EQ(RunCliProgram("frobnicate" + err), kExitUsage);
   if (fs::exists("/dev/full")) {  // a table that could not be written
-    EXPECT_EQ(RunProcess("table " + privet + " >/dev/full" + err),
+    EXPECT_EQ(RunCliProgram("table " + privet + " >/dev/full" + err),
               kExitFileError);
   }
 }

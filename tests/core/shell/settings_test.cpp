@@ -48,12 +48,17 @@ TEST(SettingsTest, LoadReadsStoredValuesAndDefaultsTheRest) {
   EXPECT_EQ(ReadFile(dir / "p.ini"), stored);
   // Only a path with nothing behind it, not a dangling link, is created.
   fs::create_directory(dir / "folder");
-  fs::create_symlink(dir / "elsewhere.ini", dir / "link.ini");
-  for (const char* name : {"folder", "link.ini", "none/p.ini", "new.ini"}) {
+  std::vector<const char*> names = {"folder", "none/p.ini", "new.ini"};
+  if (SymlinksAvailable()) {
+    fs::create_symlink(dir / "elsewhere.ini", dir / "link.ini");
+    names.push_back("link.ini");
+  }
+  for (const char* name : names) {
     EXPECT_EQ(Saved(LoadSettings(dir / name)), Saved(Settings())) << name;
   }
   EXPECT_EQ(fs::file_size(dir / "new.ini"), 0u);
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 4);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}),
+            SymlinksAvailable() ? 4 : 3);
 }
 
 TEST(SettingsTest, CorrectsWindowPlacement) {
