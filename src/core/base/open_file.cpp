@@ -96,7 +96,14 @@ std::FILE* OpenFile(const std::filesystem::path& path, const char* mode) {
                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                   nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
-    errno = ErrnoOf(GetLastError());
+    const DWORD error = GetLastError();
+    // Windows refuses a folder as it refuses a forbidden file; say which.
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    errno = error == ERROR_ACCESS_DENIED &&
+                    attributes != INVALID_FILE_ATTRIBUTES &&
+                    (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0
+                ? EISDIR
+                : ErrnoOf(error);
     return nullptr;
   }
   return StreamOf(handle, flags, crt_mode.c_str());
