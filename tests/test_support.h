@@ -156,15 +156,18 @@ inline std::string ShellQuote(const std::filesystem::path& path) {
 
 #if defined(TRULVEX_CLI_PATH)
 // Runs the converter program through the system shell, so that
-// `arguments` may redirect its streams; returns its exit status, -1 when
-// it did not exit normally.
-inline int RunCliProgram(const std::string& arguments) {
-  const std::string program = ShellQuote(TRULVEX_CLI_PATH);
+// `arguments` may redirect its streams and `before` may start a pipe into
+// it ("cat x | "); returns its exit status, -1 when it did not exit
+// normally.
+inline int RunCliProgram(const std::string& arguments,
+                         const std::string& before = "") {
+  const std::string command =
+      before + ShellQuote(TRULVEX_CLI_PATH) + " " + arguments;
 #if defined(_WIN32)
   // cmd.exe drops the outermost quotes of a command that starts with one.
-  return _wsystem(Utf8ToWide("\"" + program + " " + arguments + "\"").c_str());
+  return _wsystem(Utf8ToWide("\"" + command + "\"").c_str());
 #else
-  const int raw = std::system((program + " " + arguments).c_str());
+  const int raw = std::system(command.c_str());
   return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
 #endif
 }

@@ -216,9 +216,15 @@ TEST(CliTest, PipesGiveWhatFilesGive) {
   while (utf8.size() < 3'000'000) utf8 += "Жёлтый\tиндикатор №7 — €\r\n";
   const std::string late = std::string(2'000'000, 'a') + "\r\nЁж\r\n";
   const std::string texts[] = {cp, utf8, late, utf8 + "\xFF"};
-  const std::string in = Quote(dir / "in.txt");
-  const std::string fifo = Quote(dir / "fifo");
+  const std::string in = ShellQuote(dir / "in.txt");
+#if defined(_WIN32)
+  // Windows has neither FIFOs nor /dev/stdin: a pipe from cmd.exe's type.
+  const std::string pipe = "type " + in + " | ";
+#else
+  const std::string pipe = "cat " + in + " | ";
+  const std::string fifo = ShellQuote(dir / "fifo");
   ASSERT_EQ(std::system(("mkfifo " + fifo).c_str()), 0);
+#endif
   for (const std::string& text : texts) {
     WriteFile(dir / "in.txt", text);
     for (const std::string command : {"table -o", "bin -o"}) {
@@ -226,19 +232,23 @@ TEST(CliTest, PipesGiveWhatFilesGive) {
       const auto run = [&](const std::string& name, const std::string& from,
                            const std::string& feed) {
         const fs::path out = dir / name;
-        const int raw = std::system((feed + "'" TRULVEX_CLI_PATH "' " +
-                                     command + " " + Quote(out) + " " + from +
-                                     " >/dev/null 2>" + Quote(dir / "err"))
-                                        .c_str());
-        EXPECT_EQ(raw, 0) << ReadFile(dir / "err");
+        EXPECT_EQ(
+            RunCliProgram(command + " " + ShellQuote(out) + " " + from + " >" +
+                              kNullDevice + " 2>" + ShellQuote(dir / "err"),
+                          feed),
+            0)
+            << ReadFile(dir / "err");
         return ReadFile(out);
       };
       const std::string from_file = run("file.out", in, "");
       EXPECT_FALSE(from_file.empty());
-      EXPECT_EQ(run("pipe.out", "/dev/stdin", "cat " + in + " | "), from_file);
-      EXPECT_EQ(run("dash.out", "-", "cat " + in + " | "), from_file);
+      EXPECT_EQ(run("dash.out", "-", pipe), from_file);
+      EXPECT_EQ(run("redirected.out", "<" + in, ""), from_file);
+#if !defined(_WIN32)
+      EXPECT_EQ(run("pipe.out", "/dev/stdin", pipe), from_file);
       EXPECT_EQ(run("fifo.out", fifo, "cat " + in + " >" + fifo + " & "),
                 from_file);
+#endif
     }
   }
 }

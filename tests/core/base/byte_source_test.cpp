@@ -1,7 +1,13 @@
 #include "core/base/byte_source.h"
 
 #include <gtest/gtest.h>
+
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <cstdio>
 #include <memory>
@@ -9,6 +15,7 @@
 #include <string>
 #include <thread>
 
+#include "core/base/open_file.h"
 #include "test_support.h"
 
 namespace trulvex {
@@ -29,7 +36,11 @@ class FedPipe {
  public:
   explicit FedPipe(std::string bytes) {
     int ends[2];
+#if defined(_WIN32)
+    if (_pipe(ends, 1 << 16, _O_BINARY) != 0) return;
+#else
     if (pipe(ends) != 0) return;
+#endif
     read_ = fdopen(ends[0], "rb");
     writer_ = std::thread([bytes = std::move(bytes), fd = ends[1]] {
       for (std::size_t at = 0; at < bytes.size();) {
@@ -109,7 +120,7 @@ TEST(ByteSourceTest, LookAheadShowsWhatIsReadAfterwards) {
 TEST(ByteSourceTest, FilesRewindAndPipesDoNot) {
   TempDir dir;
   WriteFile(dir / "text", "skipped|the text");
-  std::FILE* stream = std::fopen((dir / "text").c_str(), "rb");
+  std::FILE* stream = OpenFile(dir / "text", "rb");
   ASSERT_NE(stream, nullptr);
   std::fseek(stream, 8, SEEK_SET);
   {
