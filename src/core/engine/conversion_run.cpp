@@ -4,7 +4,6 @@
 #include <limits>
 #include <optional>
 
-#include "core/engine/char_map.h"
 #include "core/engine/output_buffer.h"
 #include "core/engine/source_table.h"
 #include "core/engine/text_preparation.h"
@@ -95,14 +94,6 @@ std::optional<std::uint64_t> MeasureBound(TextReader& text,
   }
   if (text.failed()) return std::nullopt;
   return SizeModel(profile).Bound(MaxPieces(length, breaks, profile), length);
-}
-
-std::size_t CountDisplayable(std::string_view chars) {
-  std::size_t count = 0;
-  for (const char c : chars) {
-    count += IsDisplayable(static_cast<std::uint8_t>(c));
-  }
-  return count;
 }
 
 // Only checked profiles reach here: the layout materialises the line head.
@@ -234,8 +225,7 @@ class Run {
       const std::string_view block = piece.substr(at, block_chars_);
       const bool last = at + block.size() == piece.size();
       char* dst = out_.Reserve(layout_.NumbersRoom(block.size()));
-      out_.CommitTo(layout_.WriteNumbers(block, last, dst));
-      count += CountDisplayable(block);
+      out_.CommitTo(layout_.WriteNumbers(block, last, dst, &count));
       if (!FlushIfFull()) return false;
     }
     out_.CommitTo(layout_.WriteTail(count, out_.Reserve(layout_.TailRoom())));
@@ -251,8 +241,7 @@ class Run {
       char* dst = out_.Reserve(layout_.NumbersRoom(end - start));
       for (std::size_t k = start; k < end; ++k) {
         const bool last = k + 1 == piece.size();
-        dst = layout_.WriteNumbers(piece.substr(k, 1), last, dst);
-        count += IsDisplayable(static_cast<std::uint8_t>(piece[k]));
+        dst = layout_.WriteNumbers(piece.substr(k, 1), last, dst, &count);
         observer_->Progressed(offset_ + k + 3);
         if (!last && observer_->StopRequested()) {
           out_.CommitTo(dst);

@@ -5,6 +5,13 @@
 
 #include "core/engine/char_map.h"
 
+// Hot paths take their small helpers inline, whatever the size heuristics.
+#if defined(__GNUC__) || defined(__clang__)
+#define TRULVEX_INLINE_CALLS __attribute__((flatten))
+#else
+#define TRULVEX_INLINE_CALLS
+#endif
+
 namespace trulvex {
 namespace {
 
@@ -48,6 +55,7 @@ TableLayout::TableLayout(const ProfileRecord& profile)
   for (int c = 0; c < 256; ++c) {
     const std::uint8_t code = CharToLcdCode(static_cast<std::uint8_t>(c));
     if (code == 0) continue;
+    displayable_[c] = 1;
     const std::string number = FormatLcdNumber(code, profile.SI);
     std::memcpy(numbers_[c].data(), number.data(), number.size());
     number_lengths_[c] = static_cast<std::uint8_t>(number.size());
@@ -114,14 +122,6 @@ char* WriteDecimal(std::uint64_t value, char* dst) {
   return dst;
 }
 
-std::size_t CountDisplayable(std::string_view chars) {
-  std::size_t count = 0;
-  for (const char c : chars) {
-    count += IsDisplayable(static_cast<std::uint8_t>(c));
-  }
-  return count;
-}
-
 }  // namespace
 
 char* TableLayout::WriteItemDirect(std::uint8_t c, bool separated,
@@ -159,22 +159,46 @@ char* TableLayout::WriteTail(std::uint64_t byte_count, char* dst) const {
   return dst;
 }
 
-template <TableLayout::Copy kCopy>
-char* TableLayout::WriteNumbersWith(std::string_view chars, bool ends_piece,
-                                    char* dst) const {
+template <TableLayout::Copy kCopy, bool kCount>
+TRULVEX_INLINE_CALLS char* TableLayout::WriteNumbersWith(
+    std::string_view chars, bool ends_piece, char* dst,
+    std::uint64_t* count) const {
   constexpr std::size_t kWidth = kCopy == Copy::kHalf ? kSlot / 2 : kSlot;
   // Locals, not members: stores through `dst` may alias any member, which
   // would make the compiler reload them for every character.
   const char* const slots = slots_.data();
   const std::uint8_t* const lengths = slot_lengths_.data();
+  const std::uint8_t* const displayable = displayable_.data();
   const auto* const text = reinterpret_cast<const std::uint8_t*>(chars.data());
+  std::uint64_t counted = 0;
   // The last character of a piece takes no separator.
   const std::size_t separated =
       ends_piece && !chars.empty() ? chars.size() - 1 : chars.size();
-  for (std::size_t i = 0; i < separated; ++i) {
+  std::size_t i = 0;
+  if constexpr (kCopy != Copy::kDirect) {
+    // Four at a time: the copies do not wait for each other's lengths.
+    for (; i + 4 <= separated; i += 4) {
+      const std::uint8_t c0 = text[i], c1 = text[i + 1], c2 = text[i + 2],
+                         c3 = text[i + 3];
+      if constexpr (kCount) {
+        counted += displayable[c0] + displayable[c1] + displayable[c2] +
+                   displayable[c3];
+      }
+      char* const d1 = dst + lengths[c0];
+      char* const d2 = d1 + lengths[c1];
+      char* const d3 = d2 + lengths[c2];
+      std::memcpy(dst, slots + c0 * kSlot, kWidth);
+      std::memcpy(d1, slots + c1 * kSlot, kWidth);
+      std::memcpy(d2, slots + c2 * kSlot, kWidth);
+      std::memcpy(d3, slots + c3 * kSlot, kWidth);
+      dst = d3 + lengths[c3];
+    }
+  }
+  for (; i < separated; ++i) {
     const std::uint8_t c = text[i];
+    if constexpr (kCount) counted += displayable[c];
     if constexpr (kCopy == Copy::kDirect) {
-      if (IsDisplayable(c)) dst = WriteItemDirect(c, true, dst);
+      if (displayable[c] != 0) dst = WriteItemDirect(c, true, dst);
     } else {
       std::memcpy(dst, slots + c * kSlot, kWidth);
       dst += lengths[c];
@@ -182,31 +206,37 @@ char* TableLayout::WriteNumbersWith(std::string_view chars, bool ends_piece,
   }
   if (separated != chars.size()) {
     const auto c = static_cast<std::uint8_t>(chars.back());
+    if constexpr (kCount) counted += displayable[c];
     if constexpr (kCopy == Copy::kDirect) {
-      if (IsDisplayable(c)) dst = WriteItemDirect(c, false, dst);
+      if (displayable[c] != 0) dst = WriteItemDirect(c, false, dst);
     } else {
       std::memcpy(dst, slots + c * kSlot, kWidth);
       dst += item_lengths_[c];
     }
   }
+  if constexpr (kCount) *count += counted;
   return dst;
 }
 
 template <TableLayout::Copy kCopy>
-char* TableLayout::WritePieceWith(std::string_view piece, char* dst) const {
+TRULVEX_INLINE_CALLS char* TableLayout::WritePieceWith(std::string_view piece,
+                                                       char* dst) const {
   if (comment_line_) {
     dst = StartCommentLine(dst);
     dst = EndCommentLine(CopyShort(dst, piece.data(), piece.size()));
   }
   dst = WriteHead(dst);
-  dst = WriteNumbersWith<kCopy>(piece, true, dst);
-  // Counting costs a second look at the piece; only the byte count needs it.
-  return WriteTail(byte_count_ ? CountDisplayable(piece) : 0, dst);
+  std::uint64_t count = 0;
+  // Counting costs a look-up per character; only the byte count needs it.
+  dst = byte_count_ ? WriteNumbersWith<kCopy, true>(piece, true, dst, &count)
+                    : WriteNumbersWith<kCopy, false>(piece, true, dst, &count);
+  return WriteTail(count, dst);
 }
 
 template <TableLayout::Copy kCopy>
-char* TableLayout::WritePiecesWith(std::string_view text, std::size_t length,
-                                   char* dst) const {
+TRULVEX_INLINE_CALLS char* TableLayout::WritePiecesWith(std::string_view text,
+                                                        std::size_t length,
+                                                        char* dst) const {
   for (std::size_t offset = 0; offset < text.size(); offset += length) {
     dst = WritePieceWith<kCopy>(text.substr(offset, length), dst);
   }
@@ -214,16 +244,16 @@ char* TableLayout::WritePiecesWith(std::string_view text, std::size_t length,
 }
 
 char* TableLayout::WriteNumbers(std::string_view chars, bool ends_piece,
-                                char* dst) const {
+                                char* dst, std::uint64_t* count) const {
   switch (copy_) {
     case Copy::kHalf:
-      return WriteNumbersWith<Copy::kHalf>(chars, ends_piece, dst);
+      return WriteNumbersWith<Copy::kHalf, true>(chars, ends_piece, dst, count);
     case Copy::kSlot:
-      return WriteNumbersWith<Copy::kSlot>(chars, ends_piece, dst);
+      return WriteNumbersWith<Copy::kSlot, true>(chars, ends_piece, dst, count);
     case Copy::kDirect:
       break;
   }
-  return WriteNumbersWith<Copy::kDirect>(chars, ends_piece, dst);
+  return WriteNumbersWith<Copy::kDirect, true>(chars, ends_piece, dst, count);
 }
 
 char* TableLayout::WritePiece(std::string_view piece, char* dst) const {

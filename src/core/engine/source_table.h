@@ -44,11 +44,13 @@ class TableLayout {
   std::size_t HeadRoom() const { return head_.size() + kSlot; }
   char* WriteHead(char* dst) const;
   // The numbers of `chars`, each displayable one followed by the separator
-  // unless it is the last character of a piece that `ends_piece`.
+  // unless it is the last character of a piece that `ends_piece`; adds the
+  // number of displayable characters to `count`.
   std::size_t NumbersRoom(std::size_t count) const {
     return (count + 1) * slot_room_;
   }
-  char* WriteNumbers(std::string_view chars, bool ends_piece, char* dst) const;
+  char* WriteNumbers(std::string_view chars, bool ends_piece, char* dst,
+                     std::uint64_t* count) const;
   std::size_t TailRoom() const {
     return end_data_blok_.size() + comment_.size() + 2 * kSlot + 24;
   }
@@ -60,9 +62,9 @@ class TableLayout {
   // long for a slot, so that a long StartData is never copied per code).
   enum class Copy { kHalf, kSlot, kDirect };
 
-  template <Copy kCopy>
-  char* WriteNumbersWith(std::string_view chars, bool ends_piece,
-                         char* dst) const;
+  template <Copy kCopy, bool kCount>
+  char* WriteNumbersWith(std::string_view chars, bool ends_piece, char* dst,
+                         std::uint64_t* count) const;
   template <Copy kCopy>
   char* WritePieceWith(std::string_view piece, char* dst) const;
   template <Copy kCopy>
@@ -88,6 +90,7 @@ class TableLayout {
   // The number text of every character's code (empty when undisplayable).
   std::array<std::array<char, 8>, 256> numbers_{};
   std::array<std::uint8_t, 256> number_lengths_{};
+  std::array<std::uint8_t, 256> displayable_{};  // 1 for a displayable one
   Copy copy_ = Copy::kDirect;
   // Bytes reserved per character: a whole slot, or the longest item.
   std::size_t slot_room_ = 0;
