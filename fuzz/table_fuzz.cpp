@@ -11,6 +11,7 @@
 #include "core/engine/code_mapping.h"
 #include "core/engine/conversion_run.h"
 #include "core/engine/profile_record.h"
+#include "core/engine/source_table.h"
 #include "core/engine/text_preparation.h"
 #include "fuzz/fuzz_support.h"
 
@@ -142,6 +143,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes,
         limits);
     FUZZ_CHECK(status == trulvex::RunStatus::kCompleted);
     FUZZ_CHECK(chunked == quiet.table);
+  }
+
+  // The vector writer writes what the portable one writes.
+  const std::string prepared = trulvex::PrepareTableText(text, profile);
+  const std::size_t length =
+      static_cast<std::size_t>(std::max<std::int32_t>(profile.CountByte, 1));
+  if (length <= 4096) {
+    const auto written = [&](const trulvex::TableLayout& layout) {
+      std::string out(layout.PieceRoom(length) * (prepared.size() / length + 1),
+                      '\0');
+      out.resize(static_cast<std::size_t>(
+          layout.WritePieces(prepared, length, out.data()) - out.data()));
+      return out;
+    };
+    FUZZ_CHECK(written(trulvex::TableLayout(profile)) ==
+               written(trulvex::TableLayout(profile, false)));
   }
 
   // The same profile with markers around each number, nothing else around

@@ -5,11 +5,7 @@
 #include <cstring>
 
 #include "core/engine/char_map.h"
-
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#define TRULVEX_VECTOR_MAPPING 1
-#include <immintrin.h>
-#endif
+#include "core/engine/vector_target.h"
 
 namespace trulvex {
 namespace {
@@ -73,9 +69,6 @@ std::size_t MapScalar(const std::uint8_t* in, std::size_t size,
 
 #if TRULVEX_VECTOR_MAPPING
 
-#define TRULVEX_AVX512 \
-  __attribute__((target("avx512f,avx512bw,avx512vbmi,avx512vbmi2,popcnt")))
-
 // 64 characters at a time: the 256-entry table is looked up as two halves
 // of 128, and the characters that write nothing are squeezed out. Blocks in
 // which breaks pair up in chains (empty lines) go through the scalar path.
@@ -84,11 +77,7 @@ TRULVEX_AVX512 std::size_t MapVector(const std::uint8_t* in, std::size_t size,
                                      std::uint8_t* out,
                                      std::uint8_t* pending_break) {
   constexpr bool kFlatten = Flattens(kPass);
-  const std::uint8_t* table = TableOf(kPass).data();
-  const __m512i low_a = _mm512_loadu_si512(table);
-  const __m512i low_b = _mm512_loadu_si512(table + 64);
-  const __m512i high_a = _mm512_loadu_si512(table + 128);
-  const __m512i high_b = _mm512_loadu_si512(table + 192);
+  const ByteTable table = LoadByteTable(TableOf(kPass).data());
   const __m512i cr = _mm512_set1_epi8(static_cast<char>(kCr));
   const __m512i lf = _mm512_set1_epi8(static_cast<char>(kLf));
   std::size_t write = 0;
@@ -96,10 +85,7 @@ TRULVEX_AVX512 std::size_t MapVector(const std::uint8_t* in, std::size_t size,
   std::uint8_t pending = *pending_break;
   for (; read + 64 <= size; read += 64) {
     const __m512i chars = _mm512_loadu_si512(in + read);
-    const __m512i low = _mm512_permutex2var_epi8(low_a, chars, low_b);
-    const __m512i high = _mm512_permutex2var_epi8(high_a, chars, high_b);
-    const __m512i codes =
-        _mm512_mask_blend_epi8(_mm512_movepi8_mask(chars), low, high);
+    const __m512i codes = LookUp(table, chars);
     __mmask64 keep = kPass == CharPass::kFlatten
                          ? ~__mmask64{0}
                          : _mm512_test_epi8_mask(codes, codes);

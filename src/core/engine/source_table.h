@@ -21,7 +21,14 @@ std::string FormatLcdNumber(std::uint8_t code, std::int32_t si);
 // wrote; they may scribble up to that room past it.
 class TableLayout {
  public:
-  explicit TableLayout(const ProfileRecord& profile);
+  // How an item is copied: a whole slot, half a slot, or each part as it is
+  // (items too long for a slot, so that a long StartData is never copied
+  // per code).
+  enum class Copy { kHalf, kSlot, kDirect };
+
+  // `vector` false keeps to the portable writer, which the vector one must
+  // match.
+  explicit TableLayout(const ProfileRecord& profile, bool vector = true);
 
   // The comment line (when enabled) and the data line of one piece.
   std::size_t PieceRoom(std::size_t length) const {
@@ -58,18 +65,24 @@ class TableLayout {
 
  private:
   static constexpr std::size_t kSlot = 32;
-  // Copy widths: whole slots, half slots, or each part as it is (items too
-  // long for a slot, so that a long StartData is never copied per code).
-  enum class Copy { kHalf, kSlot, kDirect };
+
+  // Writers of the numbers of a piece: slot by slot, or hexadecimal items
+  // a group at a time with vector instructions. Each has
+  // `template <bool kCount> char* Write(chars, ends_piece, dst, count)`.
+  template <Copy kCopy>
+  struct SlotNumbers;
+  template <Copy kCopy>
+  struct HexNumbers;
 
   template <Copy kCopy, bool kCount>
   char* WriteNumbersWith(std::string_view chars, bool ends_piece, char* dst,
                          std::uint64_t* count) const;
-  template <Copy kCopy>
-  char* WritePieceWith(std::string_view piece, char* dst) const;
-  template <Copy kCopy>
-  char* WritePiecesWith(std::string_view text, std::size_t length,
-                        char* dst) const;
+  template <typename Numbers>
+  char* WritePieceWith(std::string_view piece, char* dst,
+                       const Numbers& numbers) const;
+  template <typename Numbers>
+  char* WritePiecesWith(std::string_view text, std::size_t length, char* dst,
+                        const Numbers& numbers) const;
   // Writes the number with StartData and EndData of a displayable
   // character, and the separator after it when `separated`.
   char* WriteItemDirect(std::uint8_t c, bool separated, char* dst) const;
@@ -100,6 +113,26 @@ class TableLayout {
   std::vector<char> slots_;
   std::array<std::uint8_t, 256> item_lengths_{};
   std::array<std::uint8_t, 256> slot_lengths_{};
+
+  // Hexadecimal items are all equally long: where the processor allows, a
+  // group of them is written at once as a fixed pattern whose two digits
+  // per item come from the digit tables (a high digit of 0 marks a
+  // character the display cannot show).
+  bool hex_groups_ = false;
+  std::size_t group_items_ = 0;  // items of a group, each `step` bytes
+  std::size_t step_ = 0;
+  std::array<std::uint8_t, 256> high_digits_{};
+  std::array<std::uint8_t, 256> low_digits_{};
+  std::array<std::uint8_t, 64> group_pattern_{};
+  std::array<std::uint8_t, 64> group_index_{};  // where each digit comes from
+  std::uint64_t group_digits_ = 0;              // the digits' positions
+  // A whole piece of `CountByte` characters, all displayable, in at most
+  // two vectors: the piece's text and digits filled into a fixed pattern.
+  std::size_t piece_length_ = 0;  // 0: no such pattern
+  std::size_t piece_bytes_ = 0;
+  std::array<std::uint8_t, 128> piece_pattern_{};
+  std::array<std::uint8_t, 128> piece_index_{};
+  std::array<std::uint64_t, 2> piece_fills_{};  // where the pattern is filled
 };
 
 // Appends the comment line and the data line of `piece` for `profile`.

@@ -36,14 +36,20 @@ std::string Table(const std::string& text, const ProfileRecord& profile,
   return result.table;
 }
 
-// The run's table put together from its single steps.
+// The run's table put together from its single steps, each piece by the
+// portable writer.
 std::string PieceByPiece(const std::string& text, const ProfileRecord& p) {
+  const TableLayout portable(p, false);
   const std::string prepared = PrepareTableText(text, p);
   std::string table;
   for (std::size_t offset = 0; offset < prepared.size();) {
     const std::string_view raw =
         NextLinePiece(prepared, offset, p.CountByte, p.PerenosPoSlovam);
-    FormatLinePiece(NormalizePiece(raw), p, &table);
+    const std::string piece = NormalizePiece(raw);
+    std::string lines(portable.PieceRoom(piece.size()), '\0');
+    lines.resize(static_cast<std::size_t>(
+        portable.WritePiece(piece, lines.data()) - lines.data()));
+    table += lines;
     offset += raw.size();
   }
   return table;

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -103,6 +104,55 @@ TEST(SourceTableTest, FormatLinePieceFollowsTheLayoutRules) {
       EXPECT_EQ(out, Expected(piece, profiles[i]))
           << "profile " << i << ", piece of " << piece.size();
     }
+  }
+}
+
+// Where the processor has the vector writer, it writes what the portable
+// one writes: whole pieces, groups of items and the slot-by-slot fallback
+// for pieces holding undisplayable characters, for hexadecimal items of
+// every length up to a slot.
+TEST(SourceTableTest, VectorWriterMatchesThePortableOne) {
+  std::mt19937 random(16);
+  const auto text = [&random](std::size_t size, int undisplayable_in) {
+    std::string out(size, ' ');
+    for (char& c : out) {
+      c = static_cast<char>(
+          random() % undisplayable_in == 0 ? '~' : 0x20 + random() % 0xE0);
+    }
+    return out;
+  };
+  for (int round = 0; round < 300; ++round) {
+    ProfileRecord p = DefaultProfileRecords()[random() % 3];
+    p.SI = 2;
+    p.StartData = text(random() % 12, 1000);
+    p.EndData = text(random() % 8, 1000);
+    p.RazdelitelData = text(random() % 8, 1000);
+    p.Comment = text(random() % 3, 1000);
+    p.CommentState = static_cast<int>(random() % 2);
+    p.CountByteToComment = static_cast<int>(random() % 2);
+    p.CountByte = 1 + static_cast<std::int32_t>(random() % 40);
+    const TableLayout vector(p);
+    const TableLayout portable(p, false);
+    const auto length = static_cast<std::size_t>(p.CountByte);
+    const std::string chars = text(random() % 3000, 1 + random() % 200);
+    const auto write = [&](const TableLayout& layout, auto how) {
+      std::string out(layout.PieceRoom(length) * (chars.size() / length + 1) +
+                          layout.NumbersRoom(chars.size()),
+                      '\0');
+      out.resize(
+          static_cast<std::size_t>(how(layout, out.data()) - out.data()));
+      return out;
+    };
+    const auto pieces = [&](const TableLayout& layout, char* dst) {
+      return layout.WritePieces(chars, length, dst);
+    };
+    const auto numbers = [&](const TableLayout& layout, char* dst) {
+      std::uint64_t count = 0;
+      dst = layout.WriteNumbers(chars, round % 2 == 0, dst, &count);
+      return dst + std::to_string(count).copy(dst, 20);
+    };
+    ASSERT_EQ(write(vector, pieces), write(portable, pieces)) << round;
+    ASSERT_EQ(write(vector, numbers), write(portable, numbers)) << round;
   }
 }
 
