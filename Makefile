@@ -121,7 +121,7 @@ test-windows: configure-windows
 
 bench: build
 	@$(BUILD)/bench/trulvex_bench
-	@bench/compare_tools.sh $(BUILD)/trulvex-cli
+	@bench/streaming_bench.sh $(BUILD)/trulvex-cli
 	@if [ -x $(BUILD)/bench/convert_window_bench ]; then \
 	  QT_QPA_PLATFORM=offscreen $(BUILD)/bench/convert_window_bench; fi
 

@@ -23,6 +23,9 @@ if [ ! -f text200.txt ]; then
   done
 fi
 [ -f line100.txt ] || head -c 104857600 /dev/zero | tr '\0' 'A' >line100.txt
+# The same text with lone CR line ends (8.5 MB), and as UTF-8.
+[ -f cr8.txt ] || head -c 8912896 text200.txt | tr '\n' '\r' >cr8.txt
+[ -f utf8.txt ] || iconv -f cp1251 -t utf-8 text200.txt >utf8.txt
 printf 'short text\r\n' >short.txt
 
 # CountByte 2147483647, Ost1 100000000 and a separator of 10 MB.
@@ -38,6 +41,11 @@ if [ ! -f hostile.prof ]; then
     head -c 10485760 /dev/zero | tr '\0' ','
     printf '[/String]\r\n'
   } >separator.prof
+  {
+    printf '[StartData]\r\nStartData = [String]'
+    head -c 4194304 /dev/zero | tr '\0' 'x'
+    printf '[/String]\r\n'
+  } >startdata.prof
 fi
 
 # A 50 MB preference file: 120,000 profiles of 17 keys each.
@@ -67,15 +75,32 @@ run() {
 }
 
 size() { stat -c %s "$1"; }
+# Prints the size of an output and removes it: the scratch space need not
+# hold several gigabytes of tables at once.
+output() {
+  echo "  $1: $(size "$2" 2>/dev/null || echo 0) B"
+  rm -f "$2"
+}
 echo "inputs: text $(size text200.txt) B, line $(size line100.txt) B," \
   "hostile profile $(size hostile.prof) B, preference file $(size big.prof) B"
 run "table, 200 MB text" table -e cp1251 -o out.inc text200.txt
-echo "  table: $(size out.inc 2>/dev/null || echo 0) B"
+output table out.inc
 run "bin, 200 MB text" bin -e cp1251 -o out.bin text200.txt
-echo "  bin: $(size out.bin 2>/dev/null || echo 0) B"
+output bin out.bin
+run "table, 200 MB text from a pipe" table -e cp1251 -o pipe.inc - \
+  < <(cat text200.txt)
+output table pipe.inc
+run "table, 270 MB UTF-8 text from a pipe" table -o utf8.inc - \
+  < <(cat utf8.txt)
+output table utf8.inc
+run "table, 8.5 MB text with CR line ends" table --set CountByte=0 \
+  -o cr.inc cr8.txt
+output table cr.inc
+run "table, one character, 4 MB StartData" table \
+  --profiles startdata.prof -p StartData -o startdata.inc short.txt
 run "table, 100 MB line, word wrap" table --set CountByte=16 \
   --set PerenosPoSlovam=1 -o wrap.inc line100.txt
-echo "  table: $(size wrap.inc 2>/dev/null || echo 0) B"
+output table wrap.inc
 run "table, CountByte 2^31-1, Ost1 1e8, 10 MB sep" table \
   --profiles hostile.prof -p Hostile -o hostile.inc short.txt
 run "table, 10 MB separator, 200 MB text" table \

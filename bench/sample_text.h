@@ -8,12 +8,24 @@
 
 namespace trulvex::bench {
 
-// A reproducible code page 1251 text of `size` bytes: Russian and Latin
-// words, punctuation and CR LF line ends, as a display text would hold.
-inline std::string SampleText(std::size_t size) {
+// A reproducible code page 1251 text: Russian and Latin words, punctuation
+// and CR LF line ends, as a display text would hold. Made line by line, so
+// that a text of any size can be written out in pieces.
+class SampleTextLines {
+ public:
+  // Appends the next line to `text`.
+  void AppendLine(std::string* text) {
+    for (int i = 0, n = 3 + static_cast<int>(random_() % 10); i < n; ++i) {
+      if (i) *text += ' ';
+      *text += kWords[random_() % kWords.size()];
+    }
+    *text += "\r\n";
+  }
+
+ private:
   // "Привет", "мир", "дисплей", "строка", "текст", "символ", "код", "Ёлка",
   // "«кавычки»", "№5" and some Latin ones.
-  const std::vector<std::string> words = {
+  inline static const std::vector<std::string> kWords = {
       "\xCF\xF0\xE8\xE2\xE5\xF2",
       "\xEC\xE8\xF0",
       "\xE4\xE8\xF1\xEF\xEB\xE5\xE9",
@@ -29,16 +41,15 @@ inline std::string SampleText(std::size_t size) {
       "LCD",
       "0x41,",
       "PIC16F84!"};
-  std::mt19937 random(20261206);
+  std::mt19937 random_{20261206};
+};
+
+// The first `size` bytes of the sample text.
+inline std::string SampleText(std::size_t size) {
+  SampleTextLines lines;
   std::string text;
   text.reserve(size + 64);
-  while (text.size() < size) {
-    for (int i = 0, n = 3 + static_cast<int>(random() % 10); i < n; ++i) {
-      if (i) text += ' ';
-      text += words[random() % words.size()];
-    }
-    text += "\r\n";
-  }
+  while (text.size() < size) lines.AppendLine(&text);
   text.resize(size);
   return text;
 }
