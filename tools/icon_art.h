@@ -334,6 +334,28 @@ inline const std::vector<Picture>& Pictures() {
            "kkkkkkkkkkkkkkkk",
            "................",
        }}},
+      // The display preview: a character module, its glass showing text.
+      {23, 24, true,
+       {kOutline, {'p', {34, 110, 62}}, {'h', {214, 214, 190}},
+        {'G', {170, 212, 70}}, {'d', {30, 60, 20}}},
+       {{
+           "................",
+           "pppppppppppppppp",
+           "phpppppppppppphp",
+           "pkkkkkkkkkkkkkkp",
+           "pkGGGGGGGGGGGGkp",
+           "pkGdGdGddGGdGGkp",
+           "pkGdddGdGdGdGGkp",
+           "pkGdGdGddGGdGGkp",
+           "pkGGGGGGGGGGGGkp",
+           "pkGddGGdGdGdGGkp",
+           "pkGdGdGdGdGdGGkp",
+           "pkGddGGGdGGdGGkp",
+           "pkGGGGGGGGGGGGkp",
+           "pkkkkkkkkkkkkkkp",
+           "phpppppppppppphp",
+           "pppppppppppppppp",
+       }}},
   };
   return pictures;
 }

@@ -25,6 +25,8 @@ enum Command : int {
   kCommandRecentLast = 39,
   kCommandMenuStyleFirst = 51,  // menu style n is 50 + n
   kCommandMenuStyleLast = 53,
+  // Shows or hides the display preview pane (the "Вид" menu).
+  kCommandPreview = 60,
 };
 
 // The stored pictures, by the numbers the toolbar and the menus use.
@@ -41,6 +43,7 @@ enum Image : int {
   kImageUndo = 20,
   kImageRedo = 21,
   kImageConvert = 22,
+  kImagePreview = 23,
 };
 
 }  // namespace trulvex

@@ -41,6 +41,9 @@ std::span<const CommandSpec> Commands() {
        {},
        kImageProfiles},
       {kCommandAbout, QStringLiteral("О программе"), {}, kImageAbout},
+      // The menu item shows its state by a check box, not a picture.
+      {kCommandPreview, QStringLiteral("Просмотр на индикаторе"),
+       QKeyCombination(Qt::Key_F8), 0, true},
   };
   return commands;
 }
@@ -74,10 +77,12 @@ std::span<const MenuSpec> MenuBarLayout() {
                              kMenuStyleSubmenu};
   static const int convert[] = {kCommandConvert, kCommandConvertToBin,
                                 kSeparator, kCommandProfiles};
+  static const int view[] = {kCommandPreview};
   static const int help[] = {kCommandAbout};
   static const std::vector<MenuSpec> menus = {
       {QStringLiteral("Файл"), file},
       {QStringLiteral("Правка"), edit},
+      {QStringLiteral("Вид"), view},
       {QStringLiteral("Преобразование"), convert},
       {QStringLiteral("Справка"), help},
   };
@@ -112,6 +117,9 @@ std::span<const ToolSpec> ToolbarLayout() {
       {kProfileSelector, 0, QStringLiteral("Выбор профиля")},
       {kCommandProfiles, kImageProfiles,
        QStringLiteral("Управление профилями")},
+      {kToolbarSeparator},
+      {kCommandPreview, kImagePreview,
+       QStringLiteral("Просмотр на индикаторе")},
       {kToolbarSeparator},
       {kCommandAbout, kImageAbout, QStringLiteral("О программе")},
   };

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -26,6 +27,7 @@
 #include "gui/command_ids.h"
 #include "gui/command_table.h"
 #include "gui/convert_command.h"
+#include "gui/display_preview_pane.h"
 #include "gui/document_commands.h"
 #include "gui/editor.h"
 #include "gui/icons.h"
@@ -78,6 +80,7 @@ MainWindow::MainWindow(AppPaths paths, UserDialogs* dialogs)
   BuildToolbar();
   BuildStatusBar();
   BuildEditors();
+  BuildPreviewPane();
   setMinimumSize(kMinimumWidth, kMinimumHeight);
   resize(settings_.W, std::max(settings_.H - MenuBarOutsideHeight(menuBar()),
                                kMinimumHeight));
@@ -333,6 +336,33 @@ void MainWindow::BuildEditors() {
   divider_->setSizes({settings_.R, std::max(settings_.H - settings_.R, 100)});
 }
 
+void MainWindow::BuildPreviewPane() {
+  preview_dock_ =
+      new QDockWidget(QStringLiteral("Просмотр на индикаторе"), this);
+  preview_dock_->setObjectName(QStringLiteral("previewDock"));
+  // A fixed place under the editors: its height is all there is to keep.
+  preview_dock_->setFeatures(QDockWidget::DockWidgetClosable);
+  preview_dock_->setAllowedAreas(Qt::BottomDockWidgetArea);
+  preview_pane_ = new DisplayPreviewPane(source_, &working_, &settings_.preview,
+                                         preview_dock_);
+  preview_dock_->setWidget(preview_pane_);
+  addDockWidget(Qt::BottomDockWidgetArea, preview_dock_);
+  // The pane's own close button hides it as the menu item does.
+  connect(preview_dock_, &QDockWidget::visibilityChanged, this, [this] {
+    if (preview_dock_->isHidden() && settings_.preview.visible) {
+      SetPreviewVisible(false);
+    }
+  });
+  SetPreviewVisible(settings_.preview.visible);
+}
+
+void MainWindow::SetPreviewVisible(bool visible) {
+  settings_.preview.visible = visible;
+  preview_dock_->setVisible(visible);
+  // The menu item and the toolbar button are one action.
+  menu_actions_.value(kCommandPreview)->setChecked(visible);
+}
+
 bool MainWindow::Start(const QStringList& arguments) {
   const EnsureDatabaseResult database = EnsureProfileDatabase(
       paths_.database, [this](const UserMessage& question) {
@@ -371,7 +401,11 @@ std::optional<ProfileRecord> MainWindow::LoadSelectedProfile() {
   if (selector_->currentIndex() < 0) return std::nullopt;
   std::optional<ProfileRecord> record =
       LoadNamedProfile(ToCp1251(selector_->currentText()), this);
-  if (record) working_ = *record;
+  if (record) {
+    working_ = *record;
+    // The profile's cleaning decides what the display shows.
+    if (preview_pane_ != nullptr) preview_pane_->ScheduleRefresh();
+  }
   return record;
 }
 
@@ -608,6 +642,9 @@ void MainWindow::RunCommand(int command) {
     case kCommandConvertToBin:
       OpenBinWindow();
       return;  // the BIN window keeps the focus
+    case kCommandPreview:
+      SetPreviewVisible(!settings_.preview.visible);
+      break;
     case kCommandAbout:
       OpenAboutWindow(this);
       return;  // the About window keeps the focus
@@ -627,6 +664,19 @@ void MainWindow::SaveWindowPlacement() {
   const QList<int> sizes = divider_->sizes();
   if (!sizes.isEmpty()) settings_.R = sizes.first();
   settings_.Pos = selector_->currentIndex();
+  if (settings_.preview.visible) {
+    settings_.preview.height = preview_dock_->height();
+  }
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  // The dock takes a height only once the window has laid it out.
+  if (!preview_height_restored_ && settings_.preview.visible &&
+      settings_.preview.height > 0) {
+    resizeDocks({preview_dock_}, {settings_.preview.height}, Qt::Vertical);
+  }
+  preview_height_restored_ = true;
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -21,6 +21,7 @@
 
 class QAction;
 class QComboBox;
+class QDockWidget;
 class QLabel;
 class QMenu;
 class QSplitter;
@@ -31,6 +32,7 @@ namespace trulvex {
 
 class BinWindow;
 class ConvertCommand;
+class DisplayPreviewPane;
 class DocumentCommands;
 class Editor;
 class MenuStyleLayer;
@@ -84,6 +86,9 @@ class MainWindow : public QMainWindow, public WindowHost {
   QAction* editor_menu_action(int command) const {
     return editor_menu_actions_.value(command);
   }
+  // The source text on a simulated display, docked under the editors.
+  QDockWidget* preview_dock() const { return preview_dock_; }
+  DisplayPreviewPane* preview_pane() const { return preview_pane_; }
 
   // WindowHost.
   QWidget* host_window() override { return this; }
@@ -133,6 +138,7 @@ class MainWindow : public QMainWindow, public WindowHost {
   ConvertCommand* convert_command() const { return convert_.get(); }
 
  protected:
+  void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
@@ -147,6 +153,9 @@ class MainWindow : public QMainWindow, public WindowHost {
   void AddToolButton(QToolBar* toolbar, const ToolSpec& tool);
   void AddRecentFilesButton(QToolBar* toolbar, const ToolSpec& tool);
   void AddProfileSelector(QToolBar* toolbar, const ToolSpec& tool);
+  void BuildPreviewPane();
+  // Shows or hides the preview pane and ticks its menu item and button.
+  void SetPreviewVisible(bool visible);
   void RefreshEditStates();
   void RefreshRecentLabels();
   void ShowEditorMenu(Editor* editor, const QPoint& position);
@@ -177,6 +186,9 @@ class MainWindow : public QMainWindow, public WindowHost {
   Editor* source_ = nullptr;
   Editor* result_ = nullptr;
   QSplitter* divider_ = nullptr;
+  QDockWidget* preview_dock_ = nullptr;
+  DisplayPreviewPane* preview_pane_ = nullptr;
+  bool preview_height_restored_ = false;
   QComboBox* selector_ = nullptr;
   QMenu* editor_menu_ = nullptr;
   QMenu* recent_menu_ = nullptr;

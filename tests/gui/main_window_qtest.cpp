@@ -161,7 +161,7 @@ class MainWindowTest : public QObject {
     for (QAction* menu : session.window->menuBar()->actions())
       menus << menu->text() + ":" + Shortcuts(menu->menu());
     QCOMPARE(menus.join(' '), QString("Файл:N,O,S,Shift+S Правка:Z,Y,X,C,V,A "
-                                      "Преобразование:T,B Справка:"));
+                                      "Вид:F8 Преобразование:T,B Справка:"));
     QCOMPARE(Shortcuts(session.window->editor_menu()), QString("Z,Y,X,C,V,A"));
   }
 

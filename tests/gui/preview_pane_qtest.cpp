@@ -1,16 +1,24 @@
 #include <QComboBox>
+#include <QDockWidget>
 #include <QLabel>
-#include <QVBoxLayout>
+#include <QMenuBar>
 #include <QtTest>
 
-#include "core/engine/lcd_glyphs.h"
+#include "core/profiles/profile_database.h"
+#include "gui/command_ids.h"
 #include "gui/display_preview_pane.h"
 #include "gui/display_view.h"
 #include "gui/editor.h"
+#include "gui/main_window.h"
+#include "gui/menu_style.h"
 #include "gui/qt_text.h"
+#include "gui/scripted_dialogs.h"
+#include "test_support.h"
 
 namespace trulvex {
 namespace {
+
+namespace fs = std::filesystem;
 
 // Types any text, Cyrillic included, as key presses carrying it.
 void Type(QWidget* widget, const QString& text) {
@@ -22,27 +30,36 @@ void Type(QWidget* widget, const QString& text) {
   }
 }
 
-// A source editor with the pane under it, as the main window holds them.
-struct Bench {
-  QWidget window;
-  Editor* source;
-  DisplayPreviewPane* pane;
-  ProfileRecord profile;
-  PreviewSettings settings;
-
-  explicit Bench(PreviewSettings stored = {}) : settings(stored) {
-    auto* layout = new QVBoxLayout(&window);
-    source = new Editor(Editor::Role::kSource, &window);
-    pane = new DisplayPreviewPane(source, &profile, &settings, &window);
-    layout->addWidget(source);
-    layout->addWidget(pane);
-    window.resize(700, 500);
-    window.show();
-    if (!QTest::qWaitForWindowExposed(&window)) qFatal("no window");
-    source->setFocus();
+// The main window over the stock profiles; a second session in the same
+// directory is the program started again.
+class Session {
+ public:
+  explicit Session(const testing::TempDir& dir) : dir_(dir) {
+    if (!fs::exists(dir / "Profile.prof")) {
+      fs::copy_file(testing::TestData("profile_database_fresh.golden"),
+                    dir / "Profile.prof");
+    }
+    window_ = std::make_unique<MainWindow>(
+        AppPaths{dir / "Preferences.ini", dir / "Profile.prof"}, &dialogs_);
+    window_->Start({});
+    window_->resize(700, 560);
+    window_->show();
+    QApplication::setActiveWindow(window_.get());
+    if (!QTest::qWaitForWindowActive(window_.get())) qFatal("no window");
   }
-  DisplayView* view() const { return pane->view(); }
-  // The codes of a display row.
+  // Quits as the user does, which saves the settings.
+  void Quit() { QVERIFY(window_->close()); }
+
+  MainWindow* window() const { return window_.get(); }
+  Editor* source() const { return window_->source_editor(); }
+  DisplayPreviewPane* pane() const { return window_->preview_pane(); }
+  DisplayView* view() const { return pane()->view(); }
+  bool PaneShown() const { return !window_->preview_dock()->isHidden(); }
+  bool Ticked() const {
+    return window_->menu_action(kCommandPreview)->isChecked() &&
+           window_->toolbar_action(kCommandPreview)->isChecked();
+  }
+  // The codes of a display row, without the blanks after them.
   QByteArray Row(int row) const {
     QByteArray codes;
     const DisplayPage& page = view()->page();
@@ -57,74 +74,132 @@ struct Bench {
            QPoint(geometry.CellLeft(column) + geometry.cell_width() / 2,
                   geometry.CellTop(row) + geometry.cell_height() / 2);
   }
+
+ private:
+  const testing::TempDir& dir_;
+  testing::ScriptedDialogs dialogs_;
+  std::unique_ptr<MainWindow> window_;
 };
 
 class PreviewPaneTest : public QObject {
   Q_OBJECT
 
  private Q_SLOTS:
-  void TypingAndMovingShowTheCursorLinesPage() {
-    Bench bench;
-    Type(bench.source, QStringLiteral("Hi"));
-    QTRY_COMPARE(bench.Row(0), QByteArray("Hi"));
-    QTRY_COMPARE(bench.pane->page_label()->text(),
-                 QStringLiteral("Страница 1 из 1"));
-    QTest::keyClick(bench.source, Qt::Key_Return);
-    Type(bench.source, QStringLiteral("Привет"));
-    QTRY_COMPARE(bench.Row(1), QByteArray("\xA8p\xB8\xB3"
-                                          "e\xBF"));
-    QTest::keyClick(bench.source, Qt::Key_Return);
-    Type(bench.source, QStringLiteral("3"));
+  void TypingInTheSourceEditorUpdatesThePane() {
+    testing::TempDir dir;
+    Session session(dir);
+    QVERIFY(!session.PaneShown());  // off until asked for
+    QTest::keyClick(session.source(), Qt::Key_F8);
+    QVERIFY(session.PaneShown());
+    QVERIFY(session.Ticked());
+    QVERIFY(session.source()->hasFocus());
+
+    Type(session.source(), QStringLiteral("Hi"));
+    QTRY_COMPARE(session.Row(0), QByteArray("Hi"));
+    QCOMPARE(session.pane()->page_label()->text(),
+             QStringLiteral("Страница 1 из 1"));
+    QTest::keyClick(session.source(), Qt::Key_Return);
+    Type(session.source(), QStringLiteral("Привет"));
+    QTRY_COMPARE(session.Row(1), QByteArray("\xA8p\xB8\xB3"
+                                            "e\xBF"));
+    QTest::keyClick(session.source(), Qt::Key_Return);
+    Type(session.source(), QStringLiteral("3"));
     // The third line opens the second page of a 16x2 display.
-    QTRY_COMPARE(bench.Row(0), QByteArray("3"));
-    QTRY_COMPARE(bench.pane->page_label()->text(),
-                 QStringLiteral("Страница 2 из 2"));
-    QTest::keyClick(bench.source, Qt::Key_Up);
-    QTRY_COMPARE(bench.Row(0), QByteArray("Hi"));
-    QTRY_COMPARE(bench.pane->page_label()->text(),
-                 QStringLiteral("Страница 1 из 2"));
+    QTRY_COMPARE(session.Row(0), QByteArray("3"));
+    QCOMPARE(session.pane()->page_label()->text(),
+             QStringLiteral("Страница 2 из 2"));
+    QTest::keyClick(session.source(), Qt::Key_Up);
+    QTRY_COMPARE(session.Row(0), QByteArray("Hi"));
+    QCOMPARE(session.pane()->page_label()->text(),
+             QStringLiteral("Страница 1 из 2"));
+
+    // The selected profile's cleaning applies, from the moment it is loaded.
+    ProfileRecord cleaning = session.window()->working_record();
+    cleaning.DeleteSpace = 1;
+    cleaning.CountSpace = 1;
+    const std::string name =
+        ToCp1251(session.window()->profile_selector()->currentText());
+    QCOMPARE(SaveProfile(dir / "Profile.prof", name, cleaning),
+             SaveProfileResult::kSaved);
+    QVERIFY(session.window()->LoadSelectedProfile());
+    Type(session.source(), QStringLiteral("    !"));
+    QTRY_COMPARE(session.Row(1), QByteArray("\xA8 !p\xB8\xB3"
+                                            "e\xBF"));
   }
 
   void MarkedCellsSayWhy() {
-    Bench bench;
-    Type(bench.source, QStringLiteral("a{b 1234567890123456"));
-    QTRY_COMPARE(bench.view()->page().at(0, 1).marks, kCellUnshowable);
+    testing::TempDir dir;
+    Session session(dir);
+    session.window()->RunCommand(kCommandPreview);
+    Type(session.source(), QStringLiteral("a{b 1234567890123456"));
+    QTRY_COMPARE(session.view()->page().at(0, 1).marks, kCellUnshowable);
     QCOMPARE(
-        bench.view()->ToolTipAt(bench.CellCentre(0, 1)),
+        session.view()->ToolTipAt(session.CellCentre(0, 1)),
         QStringLiteral("Строка 1, столбец 2: \"{\" — нет в знакогенераторе "
                        "индикатора, не выводится"));
-    QCOMPARE(bench.view()->ToolTipAt(bench.CellCentre(0, 15)),
+    QCOMPARE(session.view()->ToolTipAt(session.CellCentre(0, 15)),
              QStringLiteral("Строка 1, столбец 17: \"4\" и дальше — строка "
                             "длиннее 16 знаков, обрезано знаков: 3"));
-    QVERIFY(bench.view()->ToolTipAt(bench.CellCentre(0, 0)).isEmpty());
+    QVERIFY(session.view()->ToolTipAt(session.CellCentre(0, 0)).isEmpty());
+    // The picture outlines the marked cell in red.
+    const QImage shot = session.view()->grab().toImage();
+    const DisplayGeometry geometry(session.view()->page().size,
+                                   session.view()->scale());
+    const QPoint ring =
+        session.view()->PictureRect().topLeft() +
+        QPoint(geometry.CellLeft(1) - geometry.mark_offset() - 1,
+               geometry.CellTop(0) + geometry.scale());
+    QCOMPARE(shot.pixelColor(ring), QColor(230, 0, 0));
   }
 
-  void TheProfilesCleaningApplies() {
-    Bench bench;
-    bench.profile.DeleteSpace = 1;
-    bench.profile.CountSpace = 1;
-    Type(bench.source, QStringLiteral("A    B"));
-    QTRY_COMPARE(bench.Row(0), QByteArray("A B"));
+  void ThePanesStateSurvivesARestart() {
+    testing::TempDir dir;
+    {
+      Session session(dir);
+      session.window()->toolbar_action(kCommandPreview)->trigger();
+      QVERIFY(session.PaneShown());
+      session.pane()->size_selector()->setCurrentText(QStringLiteral("20x4"));
+      session.pane()->theme_selector()->setCurrentText(QStringLiteral("Белый"));
+      session.window()->resizeDocks({session.window()->preview_dock()}, {150},
+                                    Qt::Vertical);
+      QTRY_COMPARE(session.window()->preview_dock()->height(), 150);
+      session.Quit();
+    }
+    {
+      Session session(dir);
+      QVERIFY(session.PaneShown());
+      QVERIFY(session.Ticked());
+      QCOMPARE(session.pane()->size_selector()->currentText(),
+               QStringLiteral("20x4"));
+      QCOMPARE(session.pane()->theme_selector()->currentText(),
+               QStringLiteral("Белый"));
+      QCOMPARE(session.view()->page().size, (DisplaySize{20, 4}));
+      QCOMPARE(session.window()->preview_dock()->height(), 150);
+      // The pane's own close button hides it and clears the ticks.
+      session.window()->preview_dock()->close();
+      QVERIFY(!session.Ticked());
+      session.Quit();
+    }
+    const Settings saved = LoadSettings(dir / "Preferences.ini");
+    QVERIFY(!saved.preview.visible);
+    QCOMPARE(saved.preview.theme, DisplayTheme::kWhite);
+    Session session(dir);
+    QVERIFY(!session.PaneShown());
   }
 
-  void SizeAndThemeAreKept() {
-    PreviewSettings stored;
-    stored.size = {20, 4};
-    stored.theme = DisplayTheme::kWhite;
-    Bench bench(stored);
-    QCOMPARE(bench.pane->size_selector()->currentText(),
-             QStringLiteral("20x4"));
-    QCOMPARE(bench.pane->theme_selector()->currentText(),
-             QStringLiteral("Белый"));
-    QCOMPARE(bench.view()->page().size, (DisplaySize{20, 4}));
-    bench.pane->size_selector()->setCurrentText(QStringLiteral("8x1"));
-    bench.pane->theme_selector()->setCurrentText(QStringLiteral("Синий"));
-    QCOMPARE(bench.settings.size, (DisplaySize{8, 1}));
-    QCOMPARE(bench.settings.theme, DisplayTheme::kBlue);
-    QCOMPARE(bench.view()->page().size, (DisplaySize{8, 1}));
-    const QImage shot = bench.view()->grab().toImage();
-    const QPoint corner = bench.view()->PictureRect().topLeft();
-    QCOMPARE(shot.pixelColor(corner).rgb() & 0xFFFFFF, 0x1842D6u);
+  void TheViewMenuIsDrawnInEveryStyle() {
+    testing::TempDir dir;
+    Session session(dir);
+    MainWindow* window = session.window();
+    QMenu* view = nullptr;
+    for (QAction* menu : window->menuBar()->actions()) {
+      if (menu->text() == QStringLiteral("Вид")) view = menu->menu();
+    }
+    QVERIFY(view != nullptr);
+    for (int style : {3, 2, 1}) {
+      window->RunCommand(50 + style);
+      QCOMPARE(view->style() == window->menu_layer(), style != 1);
+    }
   }
 };
 

@@ -38,7 +38,8 @@ TEST(StoredIconsTest, TheElevenImagesAndTheirDepths) {
               picture.image == 2 || picture.image == 3 ? 4 : 24)
         << "image " << picture.image;
   }
-  EXPECT_EQ(images, (std::set<int>{1, 2, 3, 4, 5, 6, 7, 9, 10, 20, 21, 22}));
+  EXPECT_EQ(images,
+            (std::set<int>{1, 2, 3, 4, 5, 6, 7, 9, 10, 20, 21, 22, 23}));
 }
 
 TEST(StoredIconsTest, FilesHaveTheSingleImageIconLayout) {

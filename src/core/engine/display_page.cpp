@@ -62,8 +62,11 @@ class PageBuilder {
       }
       if (column < columns) {
         Cell(row, column).code = code;
-      } else if (column == columns) {
+      } else {
+        // Nothing past the cut shows or is told: the rest of a long line
+        // costs no more.
         Mark(MarkReason::kCut, row, column, c).cut = shown_count - columns;
+        break;
       }
       ++column;
     }
