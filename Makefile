@@ -124,6 +124,8 @@ bench: build
 	@bench/streaming_bench.sh $(BUILD)/trulvex-cli
 	@if [ -x $(BUILD)/bench/convert_window_bench ]; then \
 	  QT_QPA_PLATFORM=offscreen $(BUILD)/bench/convert_window_bench; fi
+	@if [ -x $(BUILD)/bench/preview_pane_bench ]; then \
+	  QT_QPA_PLATFORM=offscreen $(BUILD)/bench/preview_pane_bench; fi
 
 clean:
 	@rm -rf $(BUILD) $(PACKAGE_BUILD) $(WINDOWS_BUILD)
