@@ -42,18 +42,23 @@ build: configure
 run: build
 	@$(BUILD)/trulvex samples/hello.txt
 
-install: deps
-	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DTRULVEX_BUILD_GUI=ON \
-	  -DCMAKE_INSTALL_PREFIX=$(PREFIX) $(CMAKE_FLAGS) >/dev/null
-	@cmake --build $(BUILD) -j $(JOBS)
+# Only copies once the build exists, so that `sudo make install` after
+# `make` leaves no root-owned files in $(BUILD).
+install:
+	@if [ ! -x $(BUILD)/trulvex-cli ]; then \
+	  $(MAKE) build CMAKE_FLAGS="$(CMAKE_FLAGS) -DCMAKE_INSTALL_PREFIX=$(PREFIX)"; fi
 	@DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX)
 
-# A release build of the programs alone, installed under /usr by CPack;
-# lintian checks the package when it is installed.
+# A release build of the programs alone, hardened as Debian builds are
+# (dpkg-buildflags), installed under /usr by CPack; lintian checks the
+# package when it is installed.
 package: deps
 	@cmake -S . -B $(PACKAGE_BUILD) -DCMAKE_BUILD_TYPE=Release \
 	  -DTRULVEX_BUILD_GUI=ON -DTRULVEX_BUILD_TESTS=OFF -DTRULVEX_BUILD_BENCH=OFF \
-	  -DCMAKE_INSTALL_PREFIX=/usr $(CMAKE_FLAGS) >/dev/null
+	  -DCMAKE_INSTALL_PREFIX=/usr \
+	  -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CPPFLAGS) $$(dpkg-buildflags --get CXXFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS) -Wl,-z,now" \
+	  $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(PACKAGE_BUILD) -j $(JOBS)
 	@cd $(PACKAGE_BUILD) && cpack -G DEB
 	@if command -v lintian >/dev/null; then \

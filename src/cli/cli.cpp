@@ -369,9 +369,7 @@ int RunTable(const CliOptions& options, const Streams& streams) {
     PrintError(streams, "не удалось записать стандартный вывод: " +
                             ErrorReason(LastSystemError()));
   } else {
-    PrintError(streams, FileFailure("не удалось записать", options.output,
-                                    file->error()) +
-                            "; файл остался прежним");
+    PrintError(streams, WriteFailureMessage(options.output, file->error()));
   }
   return kExitFileError;
 }
@@ -400,6 +398,12 @@ int RunBin(const CliOptions& options, const Streams& streams) {
     return options.append_past_end;
   };
   const bool to_stdout = IsStandardOutput(options.output);
+  if (to_stdout && streams.out_is_terminal) {
+    // Bytes above 0x7F would only garble the terminal.
+    return UsageError(streams,
+                      "коды не выводятся на терминал: перенаправьте вывод "
+                      "(-o - | xxd) или укажите -o ФАЙЛ");
+  }
   const BinSink to_out = [&streams](std::string_view bytes) {
     return std::fwrite(bytes.data(), 1, bytes.size(), streams.out) ==
            bytes.size();
@@ -437,9 +441,7 @@ int RunBin(const CliOptions& options, const Streams& streams) {
         PrintError(streams, "не удалось записать стандартный вывод: " +
                                 ErrorReason(LastSystemError()));
       } else {
-        PrintError(streams,
-                   FileFailure("не удалось записать", options.output, reason) +
-                       "; файл остался прежним");
+        PrintError(streams, WriteFailureMessage(options.output, reason));
       }
       return kExitFileError;
     case BinOutcome::kNotConverted:

@@ -109,6 +109,13 @@ std::string CreateFailure(const fs::path& path, std::error_code reason) {
   return FileFailure("не удалось создать", path, reason);
 }
 
+std::string WriteFailureMessage(const fs::path& path, std::error_code reason) {
+  std::string text = FileFailure("не удалось записать", path, reason);
+  std::error_code error;
+  if (fs::is_regular_file(path, error)) text += "; файл остался прежним";
+  return text;
+}
+
 void PrintError(const Streams& streams, std::string_view text) {
   WriteLine(streams.err, std::string(kPrefix) + OneLine(text));
 }

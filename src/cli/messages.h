@@ -34,6 +34,11 @@ std::string FileFailure(std::string_view action,
 std::string CreateFailure(const std::filesystem::path& path,
                           std::error_code reason);
 
+// `не удалось записать "path": reason`, and for a file replaced in one step
+// that it stayed as it was (a device has nothing to keep).
+std::string WriteFailureMessage(const std::filesystem::path& path,
+                                std::error_code reason);
+
 // "trulvex-cli: " and OneLine(text).
 void PrintError(const Streams& streams, std::string_view text);
 // "trulvex-cli: предупреждение: " and OneLine(text).

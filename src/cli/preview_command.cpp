@@ -156,9 +156,7 @@ int WritePreview(const CliOptions& options, const Streams& streams,
       PrintError(streams, "не удалось записать стандартный вывод: " +
                               ErrorReason(LastSystemError()));
     } else {
-      PrintError(streams, FileFailure("не удалось записать", output.path(),
-                                      output.error()) +
-                              "; файл остался прежним");
+      PrintError(streams, WriteFailureMessage(output.path(), output.error()));
     }
     return kExitFileError;
   };

@@ -53,6 +53,29 @@ TEST(CliConventionsTest, ResultsOnStandardOutputStatusOnStandardError) {
   EXPECT_EQ(FileNames(dir.path()), (Args{"a.bin", "e.prof"}));
 }
 
+TEST(CliConventionsTest, BytesAreNotWrittenToATerminal) {
+  const CliResult result =
+      RunCliOn({"bin", "-o", "-"}, "Привет", /*out_is_terminal=*/true);
+  EXPECT_EQ(result.status, kExitUsage);
+  EXPECT_EQ(result.out, "");
+  EXPECT_TRUE(
+      result.err.starts_with("trulvex-cli: коды не выводятся на "
+                             "терминал"))
+      << result.err;
+}
+
+TEST(CliConventionsTest, AFullDeviceIsReported) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+  for (const char* command : {"table", "bin"}) {
+    const CliResult result =
+        RunCliOn({command, "-o", "/dev/full", TestData("privet.txt").string()});
+    EXPECT_EQ(result.status, kExitFileError);
+    EXPECT_EQ(result.err,
+              "trulvex-cli: не удалось записать \"/dev/full\": нет места на "
+              "устройстве\n");
+  }
+}
+
 TEST(CliConventionsTest, ErrorsAreNeverSilenced) {
   const CliResult result = RunCliOn({"bin", "-q", "-o", "-", "/nonexistent"});
   EXPECT_EQ(result.status, kExitFileError);
