@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <algorithm>
 
+#include "gui/centre_over.h"
+
 namespace trulvex {
 namespace {
 
@@ -99,11 +101,7 @@ AboutWindow::AboutWindow(QWidget* owner, AuthorInfo author)
     close();
   });
 
-  if (owner != nullptr) {
-    const QPoint centre = owner->frameGeometry().center();
-    move(std::max(0, centre.x() - width() / 2),
-         std::max(0, centre.y() - height() / 2));
-  }
+  CentreOver(this, owner);
 }
 
 void AboutWindow::BuildControls() {

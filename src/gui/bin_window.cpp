@@ -21,7 +21,9 @@
 
 #include "core/base/cp1251.h"
 #include "core/shell/settings.h"
+#include "gui/centre_over.h"
 #include "gui/qt_text.h"
+#include "gui/text_fit.h"
 #include "gui/user_dialogs.h"
 #include "gui/window_host.h"
 
@@ -29,12 +31,6 @@ namespace trulvex {
 namespace {
 
 using Button = UserDialogs::Button;
-
-// A control's layout width, or the width its text needs when the substitute
-// font runs wider than the layout's.
-int Fit(const QWidget* widget, int width) {
-  return std::max(width, widget->sizeHint().width());
-}
 
 // Draws the title on the frame line, as the layout's positions assume; the
 // platform style puts it above the line, into the controls' room.
@@ -54,10 +50,6 @@ QComboBox* Chooser(QWidget* parent, const QString& name, const QString& first,
   chooser->setObjectName(name);
   chooser->addItems({first, second});
   return chooser;
-}
-
-std::filesystem::path FilePath(const QString& path) {
-  return std::filesystem::path(path.toStdU16String());
 }
 
 }  // namespace
@@ -84,12 +76,10 @@ BinWindow::BinWindow(WindowHost* host)
   // The path field only shows what the browse button chose.
   browse_->setFocus();
 
-  // Centred over the window the user was in, never off the top or left.
+  // Over the window the user was in.
   QWidget* over = QApplication::activeWindow();
   if (over == nullptr || over == this) over = host_->host_window();
-  const QPoint centre = over->frameGeometry().center();
-  move(std::max(0, centre.x() - width() / 2),
-       std::max(0, centre.y() - height() / 2));
+  CentreOver(this, over);
 }
 
 void BinWindow::BuildControls() {
@@ -99,7 +89,7 @@ void BinWindow::BuildControls() {
       Frame(this, QStringLiteral("Опции преобразования"));
 
   auto* path_label = new QLabel(QStringLiteral("Путь к файлу:"), this);
-  path_label->setGeometry(20, 30, Fit(path_label, 105), 15);
+  path_label->setGeometry(20, 30, FitWidth(path_label, 105), 15);
   QPalette label_palette = path_label->palette();
   label_palette.setColor(QPalette::WindowText, QColor(90, 10, 158));
   path_label->setPalette(label_palette);
@@ -128,16 +118,16 @@ void BinWindow::BuildControls() {
               QStringLiteral("в конец файла"), QStringLiteral("произвольно"));
   how_ = Chooser(this, QStringLiteral("howChooser"), QStringLiteral("вставить"),
                  QStringLiteral("заменить"));
-  // A widened chooser pushes the ones to its right along.
+  // A widened chooser pushes the ones to its right along; each label
+  // stands over its chooser.
   const int chooser_height = save_to_->sizeHint().height();
-  save_to_->setGeometry(20, 90, Fit(save_to_, 110), chooser_height);
-  add_->setGeometry(std::max(136, save_to_->geometry().right() + 7), 90,
-                    Fit(add_, 108), chooser_height);
-  how_->setGeometry(std::max(250, add_->geometry().right() + 7), 90,
-                    Fit(how_, 110), chooser_height);
-  save_to_label->setGeometry(20, 75, Fit(save_to_label, 65), 15);
-  add_label->setGeometry(add_->x() + 9, 75, Fit(add_label, 65), 15);
-  how_label->setGeometry(how_->x(), 75, Fit(how_label, 120), 15);
+  ControlLine choosers;
+  choosers.Place(save_to_, 20, 90, 110, chooser_height);
+  choosers.Place(add_, 136, 90, 108, chooser_height);
+  choosers.Place(how_, 250, 90, 110, chooser_height);
+  save_to_label->setGeometry(20, 75, FitWidth(save_to_label, 65), 15);
+  add_label->setGeometry(add_->x() + 9, 75, FitWidth(add_label, 65), 15);
+  how_label->setGeometry(how_->x(), 75, FitWidth(how_label, 120), 15);
 
   start_address_ = new QLineEdit(this);
   start_address_->setObjectName(QStringLiteral("startAddressField"));
@@ -146,8 +136,8 @@ void BinWindow::BuildControls() {
       QRegularExpression(QStringLiteral("[0-9]{0,8}")), start_address_));
   start_address_->setGeometry(20, 125, 60, 20);
   start_address_label_ = new QLabel(QStringLiteral("Начальный адрес"), this);
-  start_address_label_->setGeometry(85, 130, Fit(start_address_label_, 105),
-                                    15);
+  start_address_label_->setGeometry(85, 130,
+                                    FitWidth(start_address_label_, 105), 15);
 
   delete_undisplayable_ =
       new QCheckBox(QStringLiteral("Удалять неотображаемые символы"), this);
@@ -155,14 +145,14 @@ void BinWindow::BuildControls() {
       QStringLiteral("deleteUndisplayableBox"));
   delete_undisplayable_->setToolTip(QStringLiteral(
       "Удалить символы, которые индикатор не способен отобразить"));
-  delete_undisplayable_->setGeometry(35, 185, Fit(delete_undisplayable_, 210),
-                                     15);
+  delete_undisplayable_->setGeometry(35, 185,
+                                     FitWidth(delete_undisplayable_, 210), 15);
   delete_spaces_ =
       new QCheckBox(QStringLiteral("Удалять «ненужные» пробелы"), this);
   delete_spaces_->setObjectName(QStringLiteral("deleteSpacesBox"));
   delete_spaces_->setToolTip(
       QStringLiteral("Удаление последовательно расположенных пробелов"));
-  delete_spaces_->setGeometry(35, 205, Fit(delete_spaces_, 180), 15);
+  delete_spaces_->setGeometry(35, 205, FitWidth(delete_spaces_, 180), 15);
 
   space_count_ = new QSpinBox(this);
   space_count_->setObjectName(QStringLiteral("spaceCount"));
@@ -170,12 +160,11 @@ void BinWindow::BuildControls() {
   space_count_->setToolTip(QStringLiteral(
       "Максимальное число последовательно расположенных пробелов, после "
       "которого начнётся удаление"));
-  space_count_->setGeometry(35, 230, Fit(space_count_, 35), 20);
   space_count_label_ = new QLabel(
       QStringLiteral("Число последовательно расположенных пробелов"), this);
-  space_count_label_->setGeometry(
-      std::max(80, space_count_->geometry().right() + 11), 235,
-      Fit(space_count_label_, 260), 15);
+  ControlLine space_count_line;
+  space_count_line.Place(space_count_, 35, 230, 35, 20);
+  space_count_line.Place(space_count_label_, 80, 235, 260, 15);
 
   convert_ = new QPushButton(QStringLiteral("Преобразовать"), this);
   convert_->setObjectName(QStringLiteral("convertButton"));
@@ -273,8 +262,8 @@ void BinWindow::Convert() {
   };
   BinOutcome outcome;
   try {
-    outcome = StartBinConversion(FilePath(path), host_->SourceText(), Current(),
-                                 append_at_end);
+    outcome = StartBinConversion(ToFilePath(path), host_->SourceText(),
+                                 Current(), append_at_end);
   } catch (const std::bad_alloc&) {
     outcome = BinOutcome::kOutOfMemory;
   }

@@ -1,9 +1,10 @@
 #include "gui/document_commands.h"
 
-#include <QFileInfo>
+#include <QFile>
 #include <filesystem>
 #include <string>
 
+#include "core/base/path_bytes.h"
 #include "core/shell/text_document.h"
 #include "gui/editor.h"
 #include "gui/main_window.h"
@@ -12,8 +13,14 @@
 namespace trulvex {
 namespace {
 
-std::filesystem::path FilePath(const QString& path) {
-  return std::filesystem::path(path.toStdU16String());
+namespace fs = std::filesystem;
+
+// A relative path (from the command line) would name another file in the
+// next run.
+fs::path Absolute(const fs::path& path) {
+  std::error_code error;
+  const fs::path absolute = fs::absolute(path, error);
+  return error ? path : absolute.lexically_normal();
 }
 
 }  // namespace
@@ -25,15 +32,15 @@ void DocumentCommands::New() {
   editor->SetSavePoint();
   editor->EmptyUndoBuffer();
   editor->SetLineEnd(LineEnd::kCrLf);
-  window_->SetDocument(QString(), TextEncoding::kCp1251, false);
-  window_->ShowStatusPath(QString());
+  window_->SetDocument({}, TextEncoding::kCp1251, false);
+  window_->ShowStatusPath({});
 }
 
 void DocumentCommands::Open() {
   if (!window_->ConfirmDiscard()) return;
   const QString path = window_->dialogs()->OpenFileName(window_, kOpenTitle,
                                                         StartFolder(), kFilter);
-  if (!path.isEmpty()) OpenFile(path);
+  if (!path.isEmpty()) OpenFile(ToFilePath(path));
 }
 
 DocumentCommands::Format DocumentCommands::DocumentFormat() const {
@@ -41,8 +48,8 @@ DocumentCommands::Format DocumentCommands::DocumentFormat() const {
 }
 
 bool DocumentCommands::Save() {
-  const QString path = window_->document_path();
-  if (path.isEmpty()) return SaveAs();
+  const fs::path path = window_->document_path();
+  if (path.empty()) return SaveAs();
   Format format = DocumentFormat();
   if (!WriteEditor(window_->source_editor(), path, &format)) return false;
   window_->SetDocument(path, format.encoding, format.bom);
@@ -51,8 +58,8 @@ bool DocumentCommands::Save() {
 
 bool DocumentCommands::SaveAs() {
   Format format = DocumentFormat();
-  const QString path = AskSaveName(&format);
-  if (path.isEmpty()) return false;
+  const fs::path path = AskSaveName(&format);
+  if (path.empty()) return false;
   if (!WriteEditor(window_->source_editor(), path, &format)) return false;
   window_->SetDocument(path, format.encoding, format.bom);
   return true;
@@ -62,17 +69,16 @@ void DocumentCommands::SaveEditorText(Editor* editor) {
   // The result table holds only code page 1251 characters; it follows the
   // source document so that a UTF-8 project gets UTF-8 files.
   Format format = DocumentFormat();
-  const QString path = AskSaveName(&format);
-  if (path.isEmpty()) return;
+  const fs::path path = AskSaveName(&format);
+  if (path.empty()) return;
   WriteEditor(editor, path, &format);
 }
 
-bool DocumentCommands::OpenFile(const QString& given_path) {
-  // A relative command-line path would name another file in the next run.
-  const QString path = QFileInfo(given_path).absoluteFilePath();
+bool DocumentCommands::OpenFile(const fs::path& given_path) {
+  const fs::path path = Absolute(given_path);
   std::string bytes;
-  if (!ReadTextFile(FilePath(path), &bytes)) {
-    window_->dialogs()->Show(window_, OpenFailedMessage(ToUtf8(path)));
+  if (!ReadTextFile(path, &bytes)) {
+    window_->dialogs()->Show(window_, OpenFailedMessage(Utf8Path(path)));
     return false;
   }
   DecodedDocument document = DecodeDocument(bytes);
@@ -88,12 +94,12 @@ bool DocumentCommands::OpenFile(const QString& given_path) {
 }
 
 void DocumentCommands::OpenRecent(int n) {
-  const QString path = FromUtf8(window_->recent_files().Entry(n));
-  if (path.isEmpty() || !window_->ConfirmDiscard()) return;
-  OpenFile(path);
+  const std::string& path = window_->recent_files().Entry(n);
+  if (path.empty() || !window_->ConfirmDiscard()) return;
+  OpenFile(PathFromBytes(path));
 }
 
-QString DocumentCommands::AskSaveName(Format* format) const {
+fs::path DocumentCommands::AskSaveName(Format* format) const {
   const bool utf8 = format->encoding == TextEncoding::kUtf8;
   QString filter =
       utf8 ? kUtf8TextFilter : kFilter.section(QStringLiteral(";;"), 0, 0);
@@ -106,22 +112,23 @@ QString DocumentCommands::AskSaveName(Format* format) const {
     *format = {utf8_chosen ? TextEncoding::kUtf8 : TextEncoding::kCp1251,
                false};
   }
-  return QFileInfo(FromUtf8(WithDefaultExtension(ToUtf8(name))))
-      .absoluteFilePath();
+  return Absolute(
+      PathFromBytes(WithDefaultExtension(PathBytes(ToFilePath(name)))));
 }
 
 QString DocumentCommands::StartFolder() const {
-  return FromUtf8(StartingFolder(window_->recent_files().Entry(1)));
+  return DisplayedPath(
+      PathFromBytes(StartingFolder(window_->recent_files().Entry(1))));
 }
 
-bool DocumentCommands::WriteEditor(Editor* editor, const QString& path,
+bool DocumentCommands::WriteEditor(Editor* editor, const fs::path& path,
                                    Format* format) {
   using Button = UserDialogs::Button;
   const std::string text = editor->Utf8Text();
   EncodedDocument encoded = EncodeDocument(text, format->encoding, format->bom);
   if (!encoded.unmappable.empty()) {
     switch (window_->dialogs()->Ask(
-        window_, UnmappableSaveQuestion(ToUtf8(MainWindow::kTitle)),
+        window_, UnmappableSaveQuestion(),
         {Button::kUtf8, Button::kQuestionMarks, Button::kCancel},
         Button::kUtf8)) {
       case Button::kUtf8:
@@ -134,8 +141,8 @@ bool DocumentCommands::WriteEditor(Editor* editor, const QString& path,
         return false;
     }
   }
-  if (!WriteTextFile(FilePath(path), encoded.bytes)) {
-    window_->dialogs()->Show(window_, SaveFailedMessage(ToUtf8(path)));
+  if (!WriteTextFile(path, encoded.bytes)) {
+    window_->dialogs()->Show(window_, SaveFailedMessage(Utf8Path(path)));
     return false;
   }
   // The editor shows what the file holds, and counts as saved.

@@ -2,6 +2,7 @@
 #define TRULVEX_GUI_DOCUMENT_COMMANDS_H_
 
 #include <QString>
+#include <filesystem>
 
 #include "core/base/cp1251.h"
 
@@ -39,7 +40,7 @@ class DocumentCommands {
   // path stays as it is.
   void SaveEditorText(Editor* editor);
   // Opens a file into the source editor and makes it the document.
-  bool OpenFile(const QString& path);
+  bool OpenFile(const std::filesystem::path& path);
   // Opens recent entry n (1 to 10) after the save question.
   void OpenRecent(int n);
 
@@ -52,12 +53,13 @@ class DocumentCommands {
 
   // The save dialog with the extension rule, offering `format` first; empty
   // when cancelled, else `format` holds the encoding chosen.
-  QString AskSaveName(Format* format) const;
+  std::filesystem::path AskSaveName(Format* format) const;
   QString StartFolder() const;
   // Writes the editor's text in `format`. When code page 1251 cannot hold
   // all of it the user may save it as UTF-8 instead (`format` says so
   // afterwards) or with "?", which the editor then shows too.
-  bool WriteEditor(Editor* editor, const QString& path, Format* format);
+  bool WriteEditor(Editor* editor, const std::filesystem::path& path,
+                   Format* format);
   Format DocumentFormat() const;
 
   MainWindow* window_;

@@ -17,6 +17,7 @@
 #include "core/profiles/profile_database.h"
 #include "gui/owner_modal.h"
 #include "gui/qt_text.h"
+#include "gui/text_fit.h"
 #include "gui/user_dialogs.h"
 #include "gui/window_host.h"
 
@@ -33,8 +34,6 @@ const QColor kDuplicateColour(253, 2, 2);
 constexpr int kNameRole = Qt::UserRole;
 constexpr int kDuplicateRole = Qt::UserRole + 1;
 
-fs::path ToPath(const QString& path) { return fs::path(path.toStdU16String()); }
-
 QPushButton* MakeButton(QWidget* parent, const QString& name,
                         const QString& text, const QRect& geometry,
                         const QString& tooltip = {}) {
@@ -47,25 +46,15 @@ QPushButton* MakeButton(QWidget* parent, const QString& name,
   return button;
 }
 
-// A substitute font may run wider than the layout's: a button then widens
-// just enough for its text, moving the buttons right of it along. Returns
-// the row's right edge.
+// A row of buttons made at their layout places, widened for a wider
+// substitute font; returns the row's right edge.
 int FitButtonRow(std::initializer_list<QPushButton*> row) {
-  constexpr int kTextPadding = 8;
-  int shift = 0;
-  int right = 0;
+  ControlLine line;
   for (QPushButton* button : row) {
-    QRect geometry = button->geometry().translated(shift, 0);
-    const int needed =
-        button->fontMetrics().horizontalAdvance(button->text()) + kTextPadding;
-    if (needed > geometry.width()) {
-      shift += needed - geometry.width();
-      geometry.setWidth(needed);
-    }
-    button->setGeometry(geometry);
-    right = geometry.x() + geometry.width();
+    const QRect place = button->geometry();
+    line.Place(button, place.x(), place.y(), place.width(), place.height());
   }
-  return right;
+  return (row.end()[-1])->geometry().right() + 1;
 }
 
 }  // namespace
@@ -267,7 +256,7 @@ bool RunImport(QWidget* manager, WindowHost* host,
       dialogs->OpenFileName(manager, QStringLiteral("Открыть файл профиля..."),
                             QString(), kFileFilter);
   if (chosen.isEmpty()) return false;
-  const fs::path source = ToPath(chosen);
+  const fs::path source = ToFilePath(chosen);
   switch (CheckImportSource(source, host->profile_database())) {
     case ImportSourceStatus::kIgnored:
       return false;
@@ -290,7 +279,7 @@ void RunExport(QWidget* manager, WindowHost* host,
       kFileFilter, nullptr);
   if (chosen.isEmpty()) return;
   const ExportResult result =
-      ExportProfiles(host->profile_database(), ToPath(chosen), names);
+      ExportProfiles(host->profile_database(), ToFilePath(chosen), names);
   for (const std::string& name : result.missing) {
     dialogs->Show(manager, ProfileNotFoundMessage(name));
   }

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QFont>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -8,8 +9,29 @@
 #include "core/shell/program_info.h"
 #include "gui/icons.h"
 #include "gui/main_window.h"
+#include "gui/qt_text.h"
 #include "gui/russian_locale.h"
 #include "gui/user_dialogs.h"
+
+namespace {
+
+// The command line after the options Qt took, its file names as the
+// system's bytes: a name written in code page 1251 is not UTF-8, and would
+// not survive the arguments' QStrings.
+std::vector<std::filesystem::path> FileArguments([[maybe_unused]] int argc,
+                                                 [[maybe_unused]] char** argv) {
+#ifdef _WIN32
+  std::vector<std::filesystem::path> paths;
+  for (const QString& argument : QApplication::arguments().mid(1)) {
+    paths.push_back(trulvex::ToFilePath(argument));
+  }
+  return paths;
+#else
+  return {argv + 1, argv + argc};
+#endif
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   // Before QApplication, which needs a display.
@@ -45,7 +67,7 @@ int main(int argc, char** argv) {
   trulvex::MainWindow window(
       {data / trulvex::kSettingsFileName, data / trulvex::kProfileDatabaseName},
       &dialogs);
-  if (!window.Start(QApplication::arguments().mid(1))) return 1;
+  if (!window.Start(FileArguments(argc, argv))) return 1;
   window.show();
   return QApplication::exec();
 }

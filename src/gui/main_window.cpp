@@ -8,7 +8,6 @@
 #include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -21,7 +20,9 @@
 #include <QToolButton>
 #include <vector>
 
+#include "core/base/path_bytes.h"
 #include "core/profiles/profile_database.h"
+#include "core/shell/text_document.h"
 #include "gui/about_window.h"
 #include "gui/bin_window.h"
 #include "gui/command_ids.h"
@@ -46,9 +47,10 @@ constexpr int kSelectorListHeight = 200;
 
 // A path the command line or a drop names: an existing file of at least
 // one byte; anything else is ignored without a message.
-bool IsOpenableFile(const QString& path) {
-  const QFileInfo info(path);
-  return !path.isEmpty() && info.isFile() && info.size() > 0;
+bool IsOpenableFile(const std::filesystem::path& path) {
+  std::error_code error;
+  return !path.empty() && std::filesystem::is_regular_file(path, error) &&
+         std::filesystem::file_size(path, error) > 0 && !error;
 }
 
 // The stored height counts the menu bar. The window's own height holds it
@@ -62,7 +64,7 @@ int MenuBarOutsideHeight(const QMenuBar* bar) {
 MainWindow::MainWindow(AppPaths paths, UserDialogs* dialogs)
     : paths_(std::move(paths)), dialogs_(dialogs) {
   setObjectName(QStringLiteral("mainWindow"));
-  setWindowTitle(kTitle);
+  setWindowTitle(QString::fromUtf8(kProgramTitle));
   // Every window opened from here shows it too.
   setWindowIcon(ProgramIcon());
   settings_ = LoadSettings(paths_.settings);
@@ -363,7 +365,7 @@ void MainWindow::SetPreviewVisible(bool visible) {
   menu_actions_.value(kCommandPreview)->setChecked(visible);
 }
 
-bool MainWindow::Start(const QStringList& arguments) {
+bool MainWindow::Start(const std::vector<std::filesystem::path>& arguments) {
   const EnsureDatabaseResult database = EnsureProfileDatabase(
       paths_.database, [this](const UserMessage& question) {
         return dialogs_->Ask(
@@ -377,8 +379,8 @@ bool MainWindow::Start(const QStringList& arguments) {
   }
   RefillProfileSelector(settings_.Pos);
   SetMenuStyle(EffectiveMenuStyle(settings_.StyleMenu));
-  if (!arguments.isEmpty() && IsOpenableFile(arguments.first())) {
-    documents_->OpenFile(arguments.first());
+  if (!arguments.empty() && IsOpenableFile(arguments.front())) {
+    documents_->OpenFile(arguments.front());
   }
   source_->setFocus();
   return true;
@@ -450,8 +452,8 @@ void MainWindow::SetCommentMarker(std::string marker) {
   result_->SetCommentMarker(comment_marker_);
 }
 
-void MainWindow::SetDocument(const QString& path, TextEncoding encoding,
-                             bool bom) {
+void MainWindow::SetDocument(const std::filesystem::path& path,
+                             TextEncoding encoding, bool bom) {
   document_path_ = path;
   document_encoding_ = encoding;
   document_bom_ = bom;
@@ -460,15 +462,13 @@ void MainWindow::SetDocument(const QString& path, TextEncoding encoding,
                                 : QStringLiteral("CP1251"));
 }
 
-void MainWindow::ShowStatusPath(const QString& path) {
-  status_path_->setText(path);
+void MainWindow::ShowStatusPath(const std::filesystem::path& path) {
+  status_path_->setText(DisplayedPath(path));
 }
 
 bool MainWindow::ConfirmDiscard() {
   if (!source_->IsModified()) return true;
-  const UserMessage question{
-      UserMessage::Icon::kWarning, ToUtf8(kTitle),
-      "Текст в файле был модифицирован.\nСохранить его?"};
+  const UserMessage question = SaveChangesQuestion();
   switch (dialogs_->Ask(this, question,
                         {UserDialogs::Button::kYes, UserDialogs::Button::kNo,
                          UserDialogs::Button::kCancel},
@@ -483,13 +483,15 @@ bool MainWindow::ConfirmDiscard() {
   }
 }
 
-void MainWindow::RecordRecentFile(const QString& path) {
-  if (settings_.recent_files.Record(ToUtf8(path))) RefreshRecentLabels();
+void MainWindow::RecordRecentFile(const std::filesystem::path& path) {
+  if (settings_.recent_files.Record(PathBytes(path))) RefreshRecentLabels();
 }
 
 void MainWindow::RefreshRecentLabels() {
   for (int n = 1; n <= RecentFiles::kCount; ++n) {
-    const QString label = FromUtf8(settings_.recent_files.Label(n));
+    // The label holds the path's own bytes, which need not be UTF-8.
+    const QString label =
+        FromUtf8(DisplayPath(settings_.recent_files.Label(n)));
     recent_menu_items_[n - 1]->setText(label);
     recent_dropdown_items_[n - 1]->setText(label);
   }
@@ -732,7 +734,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
 
 void MainWindow::OpenDroppedFiles(const QList<QUrl>& urls) {
   if (urls.isEmpty()) return;
-  const QString path = urls.first().toLocalFile();
+  const std::filesystem::path path = DroppedFilePath(urls.first());
   // The first dropped file only; the text is kept unless the user agrees.
   if (!IsOpenableFile(path) || !ConfirmDiscard()) return;
   documents_->OpenFile(path);

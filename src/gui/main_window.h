@@ -52,15 +52,15 @@ class MainWindow : public QMainWindow, public WindowHost {
   Q_OBJECT
 
  public:
-  static inline const QString kTitle = QString::fromUtf8(kProgramTitle);
-
   MainWindow(AppPaths paths, UserDialogs* dialogs);
   ~MainWindow() override;
 
   // Start-up after the window is built: the profile database, the profile
   // selector, placement, the menu style mark and the command-line file.
   // False when the program must end (the database could not be created).
-  bool Start(const QStringList& arguments);
+  // `arguments` are the command line's, its file names as the system's
+  // bytes.
+  bool Start(const std::vector<std::filesystem::path>& arguments);
 
   // Carries out a command of the menus, shortcuts and toolbar.
   void RunCommand(int command);
@@ -113,11 +113,12 @@ class MainWindow : public QMainWindow, public WindowHost {
 
   // The source text's file: its path (empty for a new text) and how its
   // bytes are encoded.
-  const QString& document_path() const { return document_path_; }
-  void SetDocument(const QString& path, TextEncoding encoding, bool bom);
+  const std::filesystem::path& document_path() const { return document_path_; }
+  void SetDocument(const std::filesystem::path& path, TextEncoding encoding,
+                   bool bom);
   TextEncoding document_encoding() const { return document_encoding_; }
   bool document_bom() const { return document_bom_; }
-  void ShowStatusPath(const QString& path);
+  void ShowStatusPath(const std::filesystem::path& path);
 
   // The save question before the source text is discarded. False when the
   // command that asks must stop: Cancel, or Yes and the save did not
@@ -125,7 +126,7 @@ class MainWindow : public QMainWindow, public WindowHost {
   bool ConfirmDiscard();
 
   // Records a path in the recent files list and relabels both menus.
-  void RecordRecentFile(const QString& path);
+  void RecordRecentFile(const std::filesystem::path& path);
 
   // Refills the profile selector from the database and loads the selected
   // profile; the Convert command is enabled exactly when there is one.
@@ -179,7 +180,7 @@ class MainWindow : public QMainWindow, public WindowHost {
   Settings settings_;
   ProfileRecord working_;
   std::string comment_marker_;
-  QString document_path_;
+  std::filesystem::path document_path_;
   TextEncoding document_encoding_ = TextEncoding::kCp1251;
   bool document_bom_ = false;
 

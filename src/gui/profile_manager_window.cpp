@@ -19,6 +19,7 @@
 #include "gui/import_window.h"
 #include "gui/owner_modal.h"
 #include "gui/qt_text.h"
+#include "gui/text_fit.h"
 #include "gui/user_dialogs.h"
 #include "gui/window_host.h"
 
@@ -33,6 +34,8 @@ constexpr int kClearedCountSpace = 2;
 constexpr int kFrameMargin = 4;
 // The room between the frame and the window's right edge.
 constexpr int kWindowMargin = 11;
+// The room left after a widened control, when it pushes the next along.
+constexpr int kMovedControlGap = 3;
 
 const QColor kTakenNameColour(207, 2, 2);
 const QColor kStartingNameColour(38, 4, 190);
@@ -44,32 +47,6 @@ void SetTextColour(QWidget* widget, QPalette::ColorRole role,
   palette.setColor(role, colour);
   widget->setPalette(palette);
 }
-
-// Places the controls of one line of the form, left to right, at the
-// layout's positions. A control whose fixed text this platform's font draws
-// wider than its box widens just enough; a control it would then overlap
-// moves along the line by as much.
-class FormLine {
- public:
-  void Place(QWidget* control, int x, int y, int width, int height) {
-    const bool fixed_text = qobject_cast<QLabel*>(control) != nullptr ||
-                            qobject_cast<QCheckBox*>(control) != nullptr;
-    const bool fits_text = fixed_text ||
-                           qobject_cast<QSpinBox*>(control) != nullptr ||
-                           qobject_cast<QComboBox*>(control) != nullptr;
-    const int needed = control->sizeHint().width();
-    if (fits_text) width = std::max(width, needed);
-    if (end_ > x) x = end_ + kGap;
-    control->setGeometry(x, y, width, height);
-    // A caption wider than its text leaves the rest of its box free.
-    end_ = x + (fixed_text ? needed : width);
-  }
-  void Next() { end_ = 0; }
-
- private:
-  static constexpr int kGap = 3;
-  int end_ = 0;
-};
 
 }  // namespace
 
@@ -120,7 +97,7 @@ ProfileManagerWindow::ProfileManagerWindow(WindowHost* host)
 
 void ProfileManagerWindow::BuildList() {
   auto* caption = new QLabel(QStringLiteral("Профили"), this);
-  FormLine().Place(caption, 10, 2, 55, 15);
+  ControlLine(kMovedControlGap).Place(caption, 10, 2, 55, 15);
   list_ = new QListWidget(this);
   list_->setObjectName(QStringLiteral("profileList"));
   list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -157,7 +134,7 @@ void ProfileManagerWindow::BuildForm() {
   frame_->setFrameStyle(QFrame::Box | QFrame::Sunken);
   frame_->setGeometry(10, 144, 260, 400);
 
-  FormLine line;
+  ControlLine line(kMovedControlGap);
   const auto caption = [this, &line](const QString& text, int x, int y,
                                      int width) {
     auto* label = new QLabel(text, this);

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <climits>
 
+#include "gui/centre_over.h"
+#include "gui/text_fit.h"
 #include "gui/user_dialogs.h"
 
 namespace trulvex {
@@ -39,8 +41,7 @@ ProgressWindow::ProgressWindow(QWidget* owner, UserDialogs* dialogs)
       new QLabel(QStringLiteral("Прогресс преобразования текста"), this);
   // A substitute font may run wider: then the caption and the window widen
   // just enough to show it whole.
-  const int caption_width = std::max(
-      190, caption->fontMetrics().horizontalAdvance(caption->text()) + 4);
+  const int caption_width = FitWidth(caption, 190);
   caption->setGeometry(20, 8, caption_width, 15);
   setFixedSize(std::max(210, 20 + caption_width), 90);
   bar_ = new QProgressBar(this);
@@ -54,10 +55,7 @@ ProgressWindow::ProgressWindow(QWidget* owner, UserDialogs* dialogs)
   cancel_->setGeometry(64, 58, 70, 24);
   connect(cancel_, &QPushButton::clicked, this,
           [this] { cancel_clicked_ = true; });
-  if (owner != nullptr) {
-    const QPoint centre = owner->frameGeometry().center();
-    move(centre.x() - width() / 2, centre.y() - height() / 2);
-  }
+  CentreOver(this, owner);
   clock_.start();
 }
 

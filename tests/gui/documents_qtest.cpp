@@ -6,9 +6,11 @@
 #include <QMimeData>
 #include <QtTest>
 
+#include "core/base/path_bytes.h"
 #include "gui/document_commands.h"
 #include "gui/editor.h"
 #include "gui/main_window.h"
+#include "gui/qt_text.h"
 #include "gui/scripted_dialogs.h"
 #include "test_support.h"
 
@@ -37,11 +39,17 @@ struct Session {
   Editor* source() const { return window->source_editor(); }
   std::string Text() const { return source()->Utf8Text(); }
   DocumentCommands* docs() const { return window->documents(); }
+  bool Open(const QString& path) const {
+    return docs()->OpenFile(ToFilePath(path));
+  }
+  QString DocumentPath() const {
+    return DisplayedPath(window->document_path());
+  }
   QString Recent(int n) const {
     return window->recent_menu()->actions().at(n - 1)->text();
   }
   void ExpectPath(const QString& path, const QString& status) const {
-    QCOMPARE(window->document_path(), path);
+    QCOMPARE(DocumentPath(), path);
     QCOMPARE(window->status_path()->text(), status);
   }
 };
@@ -72,7 +80,7 @@ class DocumentsTest : public QObject {
       Session s;
       const QString a = s.Make("a.txt", "a");
       s.Make("b.txt", "b");
-      if (c.start != kNewText) QVERIFY(s.docs()->OpenFile(a));
+      if (c.start != kNewText) QVERIFY(s.Open(a));
       if (c.start == kReadOnlyFile)
         std::filesystem::permissions(s.dir / "a.txt",
                                      std::filesystem::perms::owner_read);
@@ -83,7 +91,7 @@ class DocumentsTest : public QObject {
                                                       : s.Path("") + name);
       c.start == kFile ? s.docs()->New() : s.docs()->Open();
       QCOMPARE(s.Text(), c.want_text);
-      QCOMPARE(s.window->document_path(),
+      QCOMPARE(s.DocumentPath(),
                *c.want_path ? s.Path(c.want_path) : QString());
       QCOMPARE(s.File("a.txt"), c.want_a);
       QCOMPARE(s.dialogs.file_requests.size(),
@@ -104,7 +112,7 @@ class DocumentsTest : public QObject {
         {std::string(kUtf8Bom) + "Ж 漢\r\n", "UTF-8"}};
     for (const auto& [bytes, encoding] : cases) {
       Session s;
-      QVERIFY(s.docs()->OpenFile(s.Make("in.txt", bytes)));
+      QVERIFY(s.Open(s.Make("in.txt", bytes)));
       QVERIFY(!s.source()->IsModified() && !s.source()->CanUndo());
       QCOMPARE(s.window->status_encoding()->text(), encoding);
       s.dialogs.file_names = {s.Path("out")};
@@ -198,8 +206,7 @@ class DocumentsTest : public QObject {
     };
     for (const auto& c : cases) {
       Session s;
-      if (!c.file.empty())
-        QVERIFY(s.docs()->OpenFile(s.Make("in.txt", c.file)));
+      if (!c.file.empty()) QVERIFY(s.Open(s.Make("in.txt", c.file)));
       s.source()->SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
       QTest::keyClick(s.source(), Qt::Key_Return);
       QTest::keyClicks(s.source(), "line4");
@@ -214,7 +221,7 @@ class DocumentsTest : public QObject {
 
   void ResultEditorTextSavesBesideTheDocument() {
     Session s;
-    QVERIFY(s.docs()->OpenFile(s.Make("a.txt", "Ж")));  // UTF-8
+    QVERIFY(s.Open(s.Make("a.txt", "Ж")));  // UTF-8
     s.source()->SetText(QStringLiteral("edited"));
     Editor* result = s.window->result_editor();
     result->SetText(QStringLiteral("Dt \"Я漢\""));
@@ -238,7 +245,7 @@ class DocumentsTest : public QObject {
     QCOMPARE(s.dialogs.file_requests.back().directory, QString());
     const QString a = s.Make("a.txt", "a");
     const QString b = s.Make("b.txt", "b");
-    for (const QString& path : {a, b, a}) QVERIFY(s.docs()->OpenFile(path));
+    for (const QString& path : {a, b, a}) QVERIFY(s.Open(path));
     s.dialogs.file_names = {s.Path("missing.txt")};
     s.docs()->Open();  // starts in the folder of recent entry 1
     QCOMPARE(s.dialogs.file_requests.back().directory, s.Path(""));
@@ -277,11 +284,49 @@ class DocumentsTest : public QObject {
     const QString path = s.Make("cmd.txt", "cmd");
     const QString previous = QDir::currentPath();
     QDir::setCurrent(s.Path(""));
-    QVERIFY(s.window->Start({"cmd.txt", "ignored"}));
+    QVERIFY(s.window->Start({"cmd.txt", "ignored"}));  // relative to the cwd
     QDir::setCurrent(previous);
     QCOMPARE(s.Text(), std::string("cmd"));
     s.ExpectPath(path, path);
     QCOMPARE(s.Recent(1), "1)    " + path);
+    QVERIFY(s.dialogs.shown.empty());
+  }
+
+  // A name written in code page 1251 is not UTF-8: it opens from the
+  // command line, a drop and the recent list all the same, and is saved
+  // back under its own bytes.
+  void NamesInCodePage1251OpenFromEverywhere() {
+    Session s;
+    std::filesystem::copy_file(
+        testing::TestData("profile_database_fresh.golden"),
+        s.dir / "Profile.prof");
+    const std::filesystem::path path =
+        s.dir.path() / PathFromBytes("\xCF\xF0\xE8\xE2\xE5\xF2.txt");
+    testing::WriteFile(path, "cp");
+    QVERIFY(s.window->Start({path}));
+    QCOMPARE(s.Text(), std::string("cp"));
+    QVERIFY(s.window->document_path() == path);
+    s.source()->SetText(QStringLiteral("saved"));
+    QVERIFY(s.docs()->Save());
+    QCOMPARE(testing::ReadFile(path), std::string("saved"));
+    QCOMPARE(testing::FileNames(s.dir.path()).size(), std::size_t{3});
+    // Listed with stand-ins for the bytes, reopened by the bytes.
+    QVERIFY(s.Recent(1).contains(QChar(0xFFFD)));
+    s.docs()->New();
+    s.window->recent_menu()->actions().at(0)->trigger();
+    QCOMPARE(s.Text(), std::string("saved"));
+
+    s.docs()->New();
+    QMimeData data;
+    data.setUrls({QUrl::fromEncoded(
+        "file://" +
+        QByteArray::fromStdString(PathBytes(path)).toPercentEncoding("/"))});
+    QDragEnterEvent enter({5, 5}, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(s.source()->viewport(), &enter);
+    QDropEvent drop({5, 5}, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(s.source()->viewport(), &drop);
+    QCOMPARE(s.Text(), std::string("saved"));
+    QVERIFY(s.window->document_path() == path);
     QVERIFY(s.dialogs.shown.empty());
   }
 
@@ -299,7 +344,7 @@ class DocumentsTest : public QObject {
                                 s.window->result_editor()->viewport(),
                                 s.window.get()};
     for (QWidget* target : targets) {
-      QVERIFY(s.docs()->OpenFile(empty));
+      QVERIFY(s.Open(empty));
       s.source()->SetText(QStringLiteral("changed"));
       for (QMimeData* data : {&nothing_to_open, &files}) {
         for (const Button answer : {Button::kCancel, Button::kNo}) {

@@ -7,6 +7,7 @@
 
 #include "core/base/atomic_file.h"
 #include "core/base/open_file.h"
+#include "core/base/version.h"
 
 namespace trulvex {
 
@@ -116,8 +117,13 @@ UserMessage SaveFailedMessage(std::string_view path) {
           "Не удалось сохранить файл\n" + std::string(path)};
 }
 
-UserMessage UnmappableSaveQuestion(std::string_view title) {
-  return {UserMessage::Icon::kWarning, std::string(title),
+UserMessage SaveChangesQuestion() {
+  return {UserMessage::Icon::kWarning, kProgramTitle,
+          "Текст в файле был модифицирован.\nСохранить его?"};
+}
+
+UserMessage UnmappableSaveQuestion() {
+  return {UserMessage::Icon::kWarning, kProgramTitle,
           "Текст содержит символы, которых нет в кодовой странице 1251.\n"
           "Сохранить его целиком в кодировке UTF-8\n"
           "или записать эти символы как «?»?"};

@@ -69,10 +69,12 @@ bool WriteTextFile(const std::filesystem::path& path, std::string_view bytes);
 // The messages of the document commands; `path` is UTF-8.
 UserMessage OpenFailedMessage(std::string_view path);
 UserMessage SaveFailedMessage(std::string_view path);
+// The save question before the source text is discarded: Yes, No, Cancel.
+UserMessage SaveChangesQuestion();
 // Asked before a text with characters code page 1251 cannot hold is saved
 // in that code page: save it whole as UTF-8 instead, write "?" for them, or
 // cancel.
-UserMessage UnmappableSaveQuestion(std::string_view title);
+UserMessage UnmappableSaveQuestion();
 
 }  // namespace trulvex
 
