@@ -138,7 +138,9 @@ TEST(DataDirectoryTest, CopiedProgramWritesWhereTheRuleSays) {
                       "table -o - " + ShellQuote(TestData("privet.txt"))),
               0);
     EXPECT_EQ(FileNames(root / "home"), Names{});
-    if (per_user) EXPECT_FALSE(fs::exists(*per_user));
+    if (per_user) {
+      EXPECT_FALSE(fs::exists(*per_user));
+    }
     EXPECT_EQ(FileNames(bin), beside);
 
     EXPECT_EQ(RunCopy(bin, root / "home", env,
