@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -13,9 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "bench_window.h"
 #include "core/base/cp1251.h"
 #include "core/engine/conversion_run.h"
-#include "core/profiles/profile_database.h"
 #include "gui/command_ids.h"
 #include "gui/convert_command.h"
 #include "gui/editor.h"
@@ -28,26 +27,6 @@ namespace {
 
 constexpr int kRuns = 7;
 constexpr std::size_t kTextBytes = std::size_t{1} << 20;
-
-// Never blocks: the benchmark has nobody to answer.
-class SilentDialogs : public UserDialogs {
- public:
-  void Show(QWidget*, const UserMessage& message) override {
-    std::fprintf(stderr, "message: %s\n", message.text.c_str());
-  }
-  Button Ask(QWidget*, const UserMessage&, const std::vector<Button>&,
-             Button) override {
-    return Button::kNo;
-  }
-  QString OpenFileName(QWidget*, const QString&, const QString&,
-                       const QString&) override {
-    return {};
-  }
-  QString SaveFileName(QWidget*, const QString&, const QString&, const QString&,
-                       QString*) override {
-    return {};
-  }
-};
 
 // Observes without showing anything: the engine's cost of being watched.
 class IdleObserver : public ConversionObserver {
@@ -76,18 +55,10 @@ double Best(
 }
 
 int Main() {
-  QTemporaryDir dir;
-  const std::filesystem::path data = dir.path().toStdString();
-  if (!dir.isValid() || !CreateProfileDatabase(data / "Profile.prof")) {
-    std::fprintf(stderr, "cannot create the profile database\n");
-    return 1;
-  }
-  SilentDialogs dialogs;
-  MainWindow window({data / "Preferences.ini", data / "Profile.prof"},
-                    &dialogs);
-  if (!window.Start({})) return 1;
-  window.show();
-  QCoreApplication::processEvents();
+  const std::unique_ptr<bench::BenchWindow> session =
+      bench::BenchWindow::Open();
+  if (!session) return 1;
+  MainWindow& window = session->window();
 
   const std::string text = bench::SampleText(kTextBytes);
   window.source_editor()->SetUtf8Text(Cp1251ToUtf8(text));
@@ -157,9 +128,5 @@ int Main() {
 }  // namespace trulvex
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-  }
-  QApplication app(argc, argv);
-  return trulvex::Main();
+  return trulvex::bench::RunOffscreen(argc, argv, trulvex::Main);
 }

@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -13,8 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "bench_window.h"
 #include "core/base/cp1251.h"
-#include "core/profiles/profile_database.h"
 #include "gui/command_ids.h"
 #include "gui/display_preview_pane.h"
 #include "gui/display_view.h"
@@ -30,23 +29,6 @@ constexpr int kKeystrokes = 200;
 constexpr int kRounds = 5;
 // A frame at 60 Hz: more than this per keystroke is a lag one can see.
 constexpr double kFrameMs = 1000.0 / 60.0;
-
-class SilentDialogs : public UserDialogs {
- public:
-  void Show(QWidget*, const UserMessage&) override {}
-  Button Ask(QWidget*, const UserMessage&, const std::vector<Button>&,
-             Button) override {
-    return Button::kNo;
-  }
-  QString OpenFileName(QWidget*, const QString&, const QString&,
-                       const QString&) override {
-    return {};
-  }
-  QString SaveFileName(QWidget*, const QString&, const QString&, const QString&,
-                       QString*) override {
-    return {};
-  }
-};
 
 // Best of kRounds of `count` repetitions of `work`, in milliseconds per
 // repetition.
@@ -82,16 +64,10 @@ void Keystroke(Editor* editor) {
 }
 
 int Main() {
-  QTemporaryDir dir;
-  const std::filesystem::path data = dir.path().toStdString();
-  if (!dir.isValid() || !CreateProfileDatabase(data / "Profile.prof")) {
-    std::fprintf(stderr, "cannot create the profile database\n");
-    return 1;
-  }
-  SilentDialogs dialogs;
-  MainWindow window({data / "Preferences.ini", data / "Profile.prof"},
-                    &dialogs);
-  if (!window.Start({})) return 1;
+  const std::unique_ptr<bench::BenchWindow> session =
+      bench::BenchWindow::Open();
+  if (!session) return 1;
+  MainWindow& window = session->window();
   window.resize(900, 700);
   window.show();
   Editor* source = window.source_editor();
@@ -145,9 +121,5 @@ int Main() {
 }  // namespace trulvex
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-  }
-  QApplication app(argc, argv);
-  return trulvex::Main();
+  return trulvex::bench::RunOffscreen(argc, argv, trulvex::Main);
 }
