@@ -97,6 +97,9 @@ MainWindow::~MainWindow() {
   // Destroying the children moves the focus: a half-destroyed window must
   // not refresh its commands.
   disconnect(qApp, nullptr, this, nullptr);
+  // The dock reports itself hidden as the children go: nobody is listening.
+  if (preview_dock_ != nullptr)
+    disconnect(preview_dock_, nullptr, this, nullptr);
   source_ = nullptr;
 }
 

@@ -34,7 +34,7 @@ void Type(QWidget* widget, const QString& text) {
 // directory is the program started again.
 class Session {
  public:
-  explicit Session(const testing::TempDir& dir) : dir_(dir) {
+  explicit Session(const testing::TempDir& dir) {
     if (!fs::exists(dir / "Profile.prof")) {
       fs::copy_file(testing::TestData("profile_database_fresh.golden"),
                     dir / "Profile.prof");
@@ -76,7 +76,6 @@ class Session {
   }
 
  private:
-  const testing::TempDir& dir_;
   testing::ScriptedDialogs dialogs_;
   std::unique_ptr<MainWindow> window_;
 };
