@@ -215,7 +215,10 @@ TEST(CliTest, PipesGiveWhatFilesGive) {
   while (cp.size() < 3'000'000) cp += Cp("Привет, мир!\r\n");
   while (utf8.size() < 3'000'000) utf8 += "Жёлтый\tиндикатор №7 — €\r\n";
   const std::string late = std::string(2'000'000, 'a') + "\r\nЁж\r\n";
-  const std::string texts[] = {cp, utf8, late, utf8 + "\xFF"};
+  std::string lone_crs;  // lines ending in LF with CRs inside, then CR only
+  while (lone_crs.size() < 2'000'000) lone_crs += "ab\rcd\ref\n";
+  lone_crs += std::string(100'000, '\r');
+  const std::string texts[] = {cp, utf8, late, utf8 + "\xFF", lone_crs};
   const std::string in = ShellQuote(dir / "in.txt");
 #if defined(_WIN32)
   // Windows has neither FIFOs nor /dev/stdin: a pipe from cmd.exe's type.
@@ -227,7 +230,8 @@ TEST(CliTest, PipesGiveWhatFilesGive) {
 #endif
   for (const std::string& text : texts) {
     WriteFile(dir / "in.txt", text);
-    for (const std::string command : {"table -o", "bin -o"}) {
+    for (const std::string command :
+         {"table -o", "bin -o", "table --set CountByte=0 -o"}) {
       SCOPED_TRACE(command + " on " + std::to_string(text.size()));
       const auto run = [&](const std::string& name, const std::string& from,
                            const std::string& feed) {

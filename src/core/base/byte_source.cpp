@@ -33,8 +33,10 @@ class Spill {
 
   bool Append(std::string_view bytes, std::error_code* error) {
     if (file_read_ == file_write_) {
-      if (memory_read_ == memory_.size()) {
-        memory_.clear();
+      // What was read goes, so that looks ahead between reads never pile up.
+      if (memory_read_ >= ByteSource::kChunk ||
+          memory_read_ == memory_.size()) {
+        memory_.erase(0, memory_read_);
         memory_read_ = 0;
       }
       if (memory_.size() - memory_read_ + bytes.size() <= kMemory ||
