@@ -1,8 +1,12 @@
 #include "cli/cli.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <memory>
+#include <new>
 #include <string_view>
+#include <system_error>
 
 #include "cli/cli_options.h"
 #include "cli/messages.h"
@@ -147,9 +151,11 @@ bool OpenProfiles(const CliOptions& options, const Streams& streams,
     }
     return true;
   }
-  if (!FillProfileList(source->path, &source->names)) {
-    PrintError(streams, FileFailure("не удалось прочитать базу профилей",
-                                    source->path, ReadFailure(source->path)));
+  std::error_code error;
+  if (!FillProfileList(source->path, &source->names, &error)) {
+    PrintError(streams,
+               FileFailure("не удалось прочитать базу профилей", source->path,
+                           error ? error : ReadFailure(source->path)));
     return false;
   }
   return true;
@@ -313,8 +319,7 @@ int RunTable(const CliOptions& options, const Streams& streams) {
   bool create_failed = false;
   const auto open = [&] {
     if (to_stdout || file) return true;
-    file =
-        AtomicFileWriter::Begin(ResolveTarget(options.output), &create_error);
+    file = AtomicFileWriter::Begin(options.output, &create_error);
     create_failed = !file;
     return !create_failed;
   };
@@ -432,6 +437,10 @@ int RunBin(const CliOptions& options, const Streams& streams) {
     case BinOutcome::kCreateFailed:
       PrintError(streams, CreateFailure(options.output, reason));
       return kExitFileError;
+    case BinOutcome::kBusy:
+      PrintError(streams,
+                 FileFailure("не удалось записать", options.output, reason));
+      return kExitFileError;
     case BinOutcome::kOpenFailed:
       PrintError(streams,
                  FileFailure("не удалось открыть", options.output, reason));
@@ -526,7 +535,7 @@ int ExportNamedProfiles(const CliOptions& options, const Streams& streams) {
     }
     if (IsProfileDatabase(result.target, source.path)) {
       result.outcome = ExportOutcome::kRefusedDatabase;
-    } else if (WriteProfileFile(result.target, profiles)) {
+    } else if (WriteProfileFile(result.target, profiles, &result.error)) {
       result.outcome = ExportOutcome::kExported;
       result.exported = names;
     } else {
@@ -605,7 +614,6 @@ int ImportNamedProfiles(const CliOptions& options, const Streams& streams) {
   if (entries->empty()) return no_profiles();
 
   std::vector<std::string> chosen;
-  std::vector<std::string> duplicates;
   if (options.operands.size() > 1) {
     std::vector<std::string> names;
     for (const ImportEntry& entry : *entries) names.push_back(entry.name);
@@ -616,19 +624,16 @@ int ImportNamedProfiles(const CliOptions& options, const Streams& streams) {
       chosen.push_back(*name);
     }
   } else {
-    for (const ImportEntry& entry : *entries) {
-      if (options.import_all || entry.ticked) {
-        chosen.push_back(entry.name);
-      } else {
-        duplicates.push_back(entry.name);
-      }
-    }
+    for (const ImportEntry& entry : *entries) chosen.push_back(entry.name);
   }
   // Without names only the new profiles come in: a profile of the same
-  // name is the user's own and is replaced only when asked for.
-  const auto report_duplicates = [&] {
-    if (duplicates.empty()) return;
-    for (const std::string& name : duplicates) {
+  // name is the user's own and is replaced only when asked for. Which are
+  // new is decided again under the database's lock, on the database as it
+  // is then.
+  const bool new_only = options.operands.size() == 1 && !options.import_all;
+  const auto report_duplicates = [&](const std::vector<std::string>& names) {
+    if (names.empty()) return;
+    for (const std::string& name : names) {
       PrintStatus(streams, options.quiet,
                   "Пропущен, такое имя уже есть в базе: " + Quoted(name));
     }
@@ -637,25 +642,29 @@ int ImportNamedProfiles(const CliOptions& options, const Streams& streams) {
                 "ФАЙЛ, или назовите их: trulvex-cli profiles import ФАЙЛ "
                 "ИМЯ...");
   };
-  if (chosen.empty()) {
-    report_duplicates();
+  if (new_only && std::none_of(entries->begin(), entries->end(),
+                               [](const ImportEntry& e) { return e.ticked; })) {
+    report_duplicates(chosen);
     return kExitOk;
   }
 
   if (create) {
     if (!options.profiles_file) EnsureDataDirectory(database.parent_path());
-    if (!CreateProfileDatabase(database)) {
-      PrintError(streams, CreateFailure(database, WriteFailure(database)));
+    std::error_code error;
+    if (!CreateProfileDatabase(database, &error)) {
+      PrintError(
+          streams,
+          CreateFailure(database, error ? error : WriteFailure(database)));
       return kExitFileError;
     }
     PrintStatus(streams, options.quiet,
                 "Создана база профилей \"" + PathBytes(database) + "\"");
   }
-  const ImportResult result = ImportProfiles(file, database, chosen);
+  const ImportResult result = ImportProfiles(file, database, chosen, new_only);
   for (const std::string& name : result.imported) {
     PrintStatus(streams, options.quiet, "Загружен: " + Quoted(name));
   }
-  report_duplicates();
+  report_duplicates(result.duplicates);
   for (const std::string& name : result.skipped) {
     PrintError(streams, "не загружен профиль " + Quoted(name) +
                             ": его нельзя сохранить в базе как есть");
@@ -664,9 +673,11 @@ int ImportNamedProfiles(const CliOptions& options, const Streams& streams) {
     case ImportOutcome::kImported:
       return result.skipped.empty() ? kExitOk : kExitRefused;
     case ImportOutcome::kWriteFailed:
-      PrintError(streams, FileFailure("не удалось записать базу профилей",
-                                      database, WriteFailure(database)) +
-                              "; она осталась прежней");
+      PrintError(
+          streams,
+          FileFailure("не удалось записать базу профилей", database,
+                      result.error ? result.error : WriteFailure(database)) +
+              "; она осталась прежней");
       return kExitFileError;
     case ImportOutcome::kRefusedDatabase:
       PrintError(streams, DatabaseItself(file));
@@ -691,12 +702,7 @@ int RunProfiles(const CliOptions& options, const Streams& streams) {
   return kExitUsage;
 }
 
-}  // namespace
-
-int RunCli(const std::vector<std::string>& args, const Streams& streams) {
-  const ParseResult parsed = ParseArguments(args);
-  if (!parsed.error.empty()) return UsageError(streams, parsed.error);
-  const CliOptions& options = parsed.options;
+int RunCommand(const CliOptions& options, const Streams& streams) {
   switch (options.command) {
     case Command::kHelp:
       std::fputs(HelpText(), streams.out);
@@ -714,6 +720,47 @@ int RunCli(const std::vector<std::string>& args, const Streams& streams) {
       return RunProfiles(options, streams);
   }
   return kExitUsage;
+}
+
+// Output that never arrived is a failure, whatever the command thought:
+// both streams are flushed and checked before the status is final.
+int CheckStreams(const Streams& streams, int status) {
+  errno = 0;
+  const bool out_written =
+      std::fflush(streams.out) == 0 && std::ferror(streams.out) == 0;
+  const std::error_code out_error = LastSystemError();
+  // A table already reported as unwritten needs no second line.
+  if (!out_written && status != kExitFileError) {
+    PrintError(
+        streams,
+        "не удалось записать стандартный вывод: " +
+            ErrorReason(out_error ? out_error
+                                  : std::make_error_code(std::errc::io_error)));
+    status = kExitFileError;
+  }
+  if (!out_written) status = kExitFileError;
+  if (std::fflush(streams.err) != 0 || std::ferror(streams.err) != 0) {
+    status = kExitFileError;
+  }
+  return status;
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, const Streams& streams) {
+  const ParseResult parsed = ParseArguments(args);
+  if (!parsed.error.empty()) {
+    return CheckStreams(streams, UsageError(streams, parsed.error));
+  }
+  int status = kExitUsage;
+  try {
+    status = RunCommand(parsed.options, streams);
+  } catch (const std::bad_alloc&) {
+    // The writers have removed their temporary files while unwinding.
+    PrintError(streams, "недостаточно памяти");
+    status = kExitFileError;
+  }
+  return CheckStreams(streams, status);
 }
 
 }  // namespace trulvex::cli

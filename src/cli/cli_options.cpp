@@ -83,6 +83,17 @@ class ArgumentReader {
   std::size_t next_;
 };
 
+// A switch takes no value: "--replace=no" would otherwise replace all the
+// same.
+bool RefuseValue(const std::string& name,
+                 const std::optional<std::string>& attached,
+                 std::string* error) {
+  if (!attached) return true;
+  *error = "Параметр " + name + " не принимает значения, получено \"" +
+           *attached + "\".";
+  return false;
+}
+
 bool ParseProfilesFile(const std::string& name, ArgumentReader* reader,
                        std::optional<std::string>* attached,
                        CliOptions* options, std::string* error) {
@@ -231,6 +242,7 @@ bool ParseBinOption(const std::string& name, ArgumentReader* reader,
   std::string value;
   BinOptions& bin = options->bin;
   if (name == "--existing") {
+    if (!RefuseValue(name, *attached, error)) return false;
     bin.SaveFile = 1;
   } else if (name == "--at") {
     if (!reader->Value(name, attached, &value, error)) return false;
@@ -245,6 +257,7 @@ bool ParseBinOption(const std::string& name, ArgumentReader* reader,
     bin.AddFile = 1;
     bin.start_address = std::to_string(*address);
   } else if (name == "--replace") {
+    if (!RefuseValue(name, *attached, error)) return false;
     bin.AsAddFile = 1;
   } else if (name == "--past-end") {
     if (!reader->Value(name, attached, &value, error)) return false;
@@ -254,6 +267,7 @@ bool ParseBinOption(const std::string& name, ArgumentReader* reader,
     }
     options->append_past_end = value == "append";
   } else if (name == "--delete-undisplayable") {
+    if (!RefuseValue(name, *attached, error)) return false;
     bin.DelErrSunmol = 1;
   } else if (name == "--delete-spaces") {
     bin.DelSpace = 1;
@@ -353,6 +367,7 @@ ParseResult ParseProfiles(const std::vector<std::string>& args) {
     } else if (only_operands || name.size() < 2 || name[0] != '-') {
       options.operands.push_back(name);
     } else if (name == "-h" || name == "--help") {
+      if (!RefuseValue(name, attached, &result.error)) return result;
       options.command = Command::kHelp;
       return result;
     } else if (name == "--profiles") {
@@ -360,7 +375,8 @@ ParseResult ParseProfiles(const std::vector<std::string>& args) {
                              &result.error)) {
         return result;
       }
-    } else if (name == "--all" && !attached) {
+    } else if (name == "--all") {
+      if (!RefuseValue(name, attached, &result.error)) return result;
       options.import_all = true;
     } else if ((name == "-q" || name == "--quiet") && !attached) {
       options.quiet = true;
@@ -422,6 +438,7 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
       continue;
     }
     if (name == "-h" || name == "--help") {
+      if (!RefuseValue(name, attached, &result.error)) return result;
       options.command = Command::kHelp;
       return result;
     }
@@ -578,22 +595,32 @@ profiles  Профили из базы профилей (вывод в UTF-8).
        export ФАЙЛ ИМЯ...  сохранить профили в новом файле .prof
                         (расширение .prof добавляется, если его нет)
        import ФАЙЛ [ИМЯ...]  загрузить профили из файла .prof в базу:
-                        названные, а без имён — те, чьих имён в базе ещё
-                        нет (о пропущенных сообщается); --all — все.
-                        Профиль с именем, которое в базе уже есть,
-                        заменяет прежний. Если базы нет, она создаётся с
-                        тремя встроенными профилями.
+                        названные, --all — все, а без имён — только новые.
+                        Имя считается уже имеющимся в базе, если совпадает
+                        с именем из базы без учёта регистра латинских и
+                        русских букв (кроме Ё и Я): такие профили без имён
+                        пропускаются. Загружаемый профиль заменяет прежний,
+                        только если имена совпадают с точностью до регистра
+                        латинских букв; иначе он добавляется в конец базы
+                        ("тест" рядом с "Тест" станет вторым профилем).
+                        Если базы нет, она создаётся с тремя встроенными
+                        профилями.
 
 -q, --quiet  не выводить сообщения о ходе работы («Преобразование успешно
              завершено.», «Сохранён: ...»); ошибки выводятся всегда.
 Сообщения идут на стандартный поток ошибок, результат — на стандартный
 вывод. Текст читается из ФАЙЛА или со стандартного ввода, если ФАЙЛ не
-указан или "-". Файлы данных: $TRULVEX_DATA_DIR, иначе каталог программы,
-если там есть Profile.prof или файл portable, иначе $XDG_CONFIG_HOME/trulvex
-(~/.config/trulvex).
+указан или "-"; канал и устройство читаются как поток. Файлы данных:
+$TRULVEX_DATA_DIR, иначе каталог программы, если там есть Profile.prof или
+файл portable, иначе $XDG_CONFIG_HOME/trulvex (~/.config/trulvex).
+Запись в файл: через временный файл рядом с ним, который заменяет прежний
+целиком (права, владелец и группа сохраняются); файл с несколькими именами,
+в каталоге без права записи или точка монтирования записывается на месте.
+Стандартные потоки (-o /dev/stdout), устройства и каналы пишутся напрямую.
+Пока одна программа меняет файл, другие ждут до 10 с.
 Коды возврата: 0 — успех, 1 — команда отклонена (preview: текст не
 поместился или не весь отображается), 2 — ошибка в параметрах, 3 — ошибка
-файла.
+файла, вывода или нехватка памяти.
 )";
 }
 

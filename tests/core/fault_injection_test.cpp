@@ -177,31 +177,51 @@ TEST(FaultInjectionTest, FullDiskFailsTheConverterWithAMessage) {
             (std::vector<std::string>{"in.txt", "out.asm", "out.bin"}));
 }
 
-// A directory the writer may not create files in: as root, only a user
+// The caller's rights decide, as they do for the shell: a file the caller
+// may not write is refused even in a directory open to all; a file it may
+// write in a directory it may not is written in place. As root only a user
 // without rights sees that, so the writer runs as "nobody".
-TEST(FaultInjectionTest, UnwritableDirectoryKeepsTheOldFile) {
+TEST(FaultInjectionTest, CallersRightsDecideAsForTheShell) {
+  const auto open_dir = fs::perms::all;
+  const auto closed_dir = fs::perms::owner_all | fs::perms::group_read |
+                          fs::perms::group_exec | fs::perms::others_read |
+                          fs::perms::others_exec;
+  const auto shared_file = fs::perms::owner_read | fs::perms::owner_write |
+                           fs::perms::group_read | fs::perms::group_write |
+                           fs::perms::others_read | fs::perms::others_write;
+  const auto owners_file = fs::perms::owner_read | fs::perms::owner_write |
+                           fs::perms::group_read | fs::perms::others_read;
+  const bool root = geteuid() == 0;
   for (const Writer& writer : Writers()) {
-    TempDir dir;
-    std::string old_bytes;
-    const fs::path path = Prepare(dir, writer, &old_bytes);
-    // The file itself stays writable: only the directory refuses.
-    fs::permissions(path, fs::perms::all);
-    fs::permissions(dir.path(), fs::perms::owner_all | fs::perms::group_read |
-                                    fs::perms::group_exec |
-                                    fs::perms::others_read |
-                                    fs::perms::others_exec);
-    EXPECT_EQ(InChild([&] {
-                if (geteuid() == 0) {
-                  if (setuid(65534) != 0) return false;
-                } else {
-                  fs::permissions(dir.path(), fs::perms::owner_write,
-                                  fs::perm_options::remove);
-                }
-                return !writer.write(path, 1);
-              }),
-              0)
-        << writer.name;
-    EXPECT_EQ(ReadFile(path), old_bytes) << writer.name;
+    for (const bool file_writable : {false, true}) {
+      // Without root the caller owns the file and may always write it.
+      if (!root && !file_writable) continue;
+      TempDir dir;
+      std::string old_bytes;
+      const fs::path path = Prepare(dir, writer, &old_bytes);
+      fs::permissions(path, file_writable ? shared_file : owners_file);
+      fs::permissions(dir.path(), file_writable ? closed_dir : open_dir);
+      const bool written =
+          InChild([&] {
+            if (root) {
+              if (setuid(65534) != 0) return false;
+            } else {
+              fs::permissions(dir.path(), fs::perms::owner_write,
+                              fs::perm_options::remove);
+            }
+            return writer.write(path, 1);
+          }) == 0;
+      fs::permissions(dir.path(), fs::perms::owner_all);
+      EXPECT_EQ(written, file_writable) << writer.name;
+      if (file_writable) {
+        EXPECT_NE(ReadFile(path), old_bytes) << writer.name;
+      } else {
+        EXPECT_EQ(ReadFile(path), old_bytes) << writer.name;
+        EXPECT_EQ(fs::status(path).permissions(), owners_file);
+      }
+      EXPECT_EQ(FileNames(dir.path()), std::vector<std::string>{"file"})
+          << writer.name;
+    }
   }
 }
 

@@ -2,10 +2,15 @@
 
 #include <cerrno>
 
+#include "core/base/file_error.h"
+
 namespace trulvex {
 
 std::string ErrorReason(std::error_code error) {
   if (!error) return "неизвестная ошибка";
+  // The program's own failures (a lock not obtained, a refused link) carry
+  // their Russian text in their category.
+  if (error.category() == FileErrorCategory()) return error.message();
   using std::errc;
   static constexpr struct {
     errc code;

@@ -4,11 +4,13 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <optional>
 #include <system_error>
 
 #include "core/base/atomic_file.h"
 #include "core/base/error_reason.h"
-#include "core/base/open_file.h"
+#include "core/base/file_error.h"
+#include "core/base/file_lock.h"
 #include "core/engine/code_mapping.h"
 #include "core/engine/text_preparation.h"
 
@@ -98,34 +100,22 @@ BinOutcome WriteExistingFile(const fs::path& target, std::string_view first,
                              CodeReader& codes, const BinOptions& options,
                              const AppendPastEndQuestion& ask,
                              std::error_code* reason) {
-  std::error_code error;
-  const bool exists = fs::exists(target, error);
-  UniqueFile old;
-  std::uint64_t size = 0;
-  if (exists) {
-    if (fs::is_directory(target, error)) {
-      *reason = std::make_error_code(std::errc::is_a_directory);
-      return BinOutcome::kOpenFailed;
-    }
-    if (!fs::is_regular_file(target, error)) {
-      *reason = std::make_error_code(std::errc::not_supported);
-      return BinOutcome::kOpenFailed;
-    }
-    if (IsReadOnlyFile(target)) {
-      *reason = std::make_error_code(std::errc::permission_denied);
-      return BinOutcome::kOpenFailed;
-    }
-    old.reset(OpenFile(target, "rb"));
-    if (!old) *reason = LastSystemError();
-    size = fs::file_size(target, error);
-    if (!old || error) {
-      if (!*reason) *reason = error;
-      return BinOutcome::kOpenFailed;
-    }
+  // From reading the old bytes to putting the new file in place, no other
+  // writer may change the file.
+  const std::optional<FileLock> lock = FileLock::Acquire(target, reason);
+  if (!lock) {
+    return *reason == FileErrc::kLockTimeout ? BinOutcome::kBusy
+                                             : BinOutcome::kOpenFailed;
   }
   std::unique_ptr<AtomicFileWriter> writer =
       AtomicFileWriter::Begin(target, reason);
   if (!writer) return BinOutcome::kOpenFailed;
+  // A stream or device holds no bytes to keep or to insert among.
+  if (writer->mode() == AtomicFileWriter::Mode::kDirect) {
+    *reason = std::make_error_code(std::errc::not_supported);
+    return BinOutcome::kOpenFailed;
+  }
+  const std::uint64_t size = writer->existing_size();
 
   // Where the new bytes go.
   std::uint64_t at = size;
@@ -138,7 +128,7 @@ BinOutcome WriteExistingFile(const fs::path& target, std::string_view first,
     }
   }
   std::uint64_t count = 0;
-  if (!writer->CopyFrom(old.get(), 0, at)) return WriteFailed(*writer, reason);
+  if (!writer->CopyExisting(0, at)) return WriteFailed(*writer, reason);
   if (!WriteCodeStream(first, codes, WriterSink(*writer), &count)) {
     return codes.failed() ? BinOutcome::kTextUnreadable
                           : WriteFailed(*writer, reason);
@@ -148,9 +138,9 @@ BinOutcome WriteExistingFile(const fs::path& target, std::string_view first,
   const std::uint64_t resume = options.AsAddFile == 1 && at < size
                                    ? std::min<std::uint64_t>(size, at + count)
                                    : at;
-  const bool written = writer->CopyFrom(old.get(), resume, size - resume);
-  old.reset();
-  if (!written || !writer->Commit()) return WriteFailed(*writer, reason);
+  if (!writer->CopyExisting(resume, size - resume) || !writer->Commit()) {
+    return WriteFailed(*writer, reason);
+  }
   return BinOutcome::kSuccess;
 }
 
@@ -179,10 +169,9 @@ BinOutcome WriteCodes(const fs::path& path, CodeReader& codes,
   std::error_code ignored;
   if (reason == nullptr) reason = &ignored;
   return WithFirstCode(codes, options, [&](std::string_view first) {
-    const fs::path target = ResolveTarget(path);
     return options.SaveFile == 1
-               ? WriteExistingFile(target, first, codes, options, ask, reason)
-               : WriteNewFile(target, first, codes, reason);
+               ? WriteExistingFile(path, first, codes, options, ask, reason)
+               : WriteNewFile(path, first, codes, reason);
   });
 }
 
@@ -308,6 +297,10 @@ UserMessage BinOutcomeMessage(BinOutcome outcome, std::string_view path) {
       return {Icon::kError, "Ошибка",
               QuotedPath("Не удалось записать файл ", path) +
                   "\nФайл остался прежним."};
+    case BinOutcome::kBusy:
+      return {Icon::kError, "Ошибка",
+              QuotedPath("Не удалось записать файл ", path) + "\n" +
+                  make_error_code(FileErrc::kLockTimeout).message()};
     case BinOutcome::kTextUnreadable:
       return {Icon::kError, "Ошибка",
               "Не удалось прочитать преобразуемый текст.\n"

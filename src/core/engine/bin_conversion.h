@@ -37,6 +37,7 @@ enum class BinOutcome {
   kNotConverted,  // the user declined to append past the end
   kWriteFailed,
   kTextUnreadable,  // the text's source failed while it was read
+  kBusy,            // another writer kept the file's lock; nothing was written
 };
 
 // Asked when the start address is at or past the end of the file: true

@@ -1,14 +1,17 @@
 #include "core/profiles/preference_file.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <fstream>
 #include <memory>
+#include <new>
 #include <string>
 #include <system_error>
 #include <utility>
 
 #include "core/base/atomic_file.h"
 #include "core/base/cp1251.h"
+#include "core/base/file_error.h"
 #include "core/base/preference_value.h"
 
 namespace trulvex {
@@ -40,47 +43,21 @@ bool IsWritableGroupName(std::string_view name) {
   return !HasLineEnd(name) && name.find(']') == std::string_view::npos;
 }
 
-// The code points up to U+00FF as single bytes, cut before the first one
-// above; text that is not valid UTF-8 gives the empty text.
-std::string Utf8ToBytes(std::string_view utf8) {
+// A marked file's UTF-8 as code page 1251, cut before the first character
+// the code page cannot hold; text that is not valid UTF-8 gives the empty
+// text.
+std::string Utf8ToStoredCp1251(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
   bool cut = false;
-  std::size_t i = 0;
-  while (i < utf8.size()) {
-    const auto lead = static_cast<unsigned char>(utf8[i]);
+  for (std::size_t i = 0; i < utf8.size();) {
     char32_t code_point = 0;
-    std::size_t length = 0;
-    if (lead < 0x80) {
-      code_point = lead;
-      length = 1;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-      code_point = lead & 0x1F;
-      length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      code_point = lead & 0x0F;
-      length = 3;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      code_point = lead & 0x07;
-      length = 4;
-    } else {
-      return {};
-    }
-    if (utf8.size() - i < length) return {};
-    for (std::size_t k = 1; k < length; ++k) {
-      const auto next = static_cast<unsigned char>(utf8[i + k]);
-      if ((next & 0xC0) != 0x80) return {};
-      code_point = (code_point << 6) | (next & 0x3F);
-    }
-    const bool overlong = (length == 3 && code_point < 0x800) ||
-                          (length == 4 && code_point < 0x10000);
-    if (overlong || code_point > 0x10FFFF ||
-        (code_point >= 0xD800 && code_point <= 0xDFFF)) {
-      return {};
-    }
-    // Keep validating after the cut: an invalid tail still empties the value.
-    if (code_point > 0xFF) cut = true;
-    if (!cut) out.push_back(static_cast<char>(code_point));
+    const std::size_t length = DecodeUtf8Char(utf8, i, &code_point);
+    if (length == 0) return {};
+    // Keep validating after the cut: an invalid tail still empties it.
+    const std::optional<std::uint8_t> byte = UnicodeToCp1251(code_point);
+    if (!byte) cut = true;
+    if (!cut) out.push_back(static_cast<char>(*byte));
     i += length;
   }
   return out;
@@ -106,25 +83,48 @@ PreferenceFile::~PreferenceFile() { Close(); }
 
 bool PreferenceFile::Open(const fs::path& path) {
   Close();
-  std::error_code error;
-  if (!fs::is_regular_file(path, error)) return false;
-  // Probing for write access changes nothing; the file is replaced, not
-  // rewritten, at close.
-  const bool writable =
-      !IsReadOnlyFile(path) &&
-      std::fstream(path, std::ios::in | std::ios::out | std::ios::binary)
-          .is_open();
-  std::string bytes;
-  if (!ReadWholeFile(path, &bytes)) return false;
-  Load(bytes);
+  error_.clear();
+  const fs::file_status status = fs::status(path, error_);
+  if (error_) return false;
+  if (!fs::is_regular_file(status)) {
+    error_ = fs::exists(status)
+                 ? make_error_code(FileErrc::kNotRegularFile)
+                 : std::make_error_code(std::errc::no_such_file_or_directory);
+    return false;
+  }
+  const bool writable = !IsReadOnlyFile(path);
+  try {
+    std::string bytes;
+    errno = 0;
+    if (!ReadWholeFile(path, &bytes)) {
+      error_ = {errno != 0 ? errno : EIO, std::generic_category()};
+      return false;
+    }
+    Load(bytes);
+  } catch (const std::bad_alloc&) {
+    // A file too large for memory is a file that cannot be read.
+    Reset();
+    error_ = std::make_error_code(std::errc::not_enough_memory);
+    return false;
+  }
   path_ = path;
   has_file_ = true;
   writable_ = writable;
   return true;
 }
 
+bool PreferenceFile::OpenForUpdate(const fs::path& path) {
+  Close();
+  error_.clear();
+  std::optional<FileLock> lock = FileLock::Acquire(path, &error_);
+  if (!lock || !Open(path)) return false;
+  lock_ = std::move(lock);
+  return true;
+}
+
 bool PreferenceFile::Create(const fs::path& path) {
   Close();
+  error_.clear();
   std::error_code error;
   const fs::file_status status = fs::status(path, error);
   if (fs::exists(status) &&
@@ -144,7 +144,7 @@ bool PreferenceFile::Create(const fs::path& path) {
 
 bool PreferenceFile::Close() {
   if (!open_) return true;
-  const bool written = !changed_ || !has_file_ || (writable_ && WriteBack());
+  const bool written = !changed_ || !has_file_ || WriteBack();
   Reset();
   return written;
 }
@@ -154,10 +154,17 @@ void PreferenceFile::Parse(std::string_view bytes) {
   Load(bytes);
 }
 
-bool PreferenceFile::WriteBack() const {
+bool PreferenceFile::WriteBack() {
+  if (!writable_) {
+    error_ = std::make_error_code(std::errc::permission_denied);
+    return false;
+  }
   const std::unique_ptr<AtomicFileWriter> writer =
-      AtomicFileWriter::Begin(ResolveTarget(path_));
-  return writer != nullptr && writer->Write(Serialize()) && writer->Commit();
+      AtomicFileWriter::Begin(path_, &error_);
+  if (writer == nullptr) return false;
+  if (writer->Write(Serialize()) && writer->Commit()) return true;
+  error_ = writer->error();
+  return false;
 }
 
 void PreferenceFile::Reset() {
@@ -167,6 +174,7 @@ void PreferenceFile::Reset() {
   pending_group_.reset();
   path_.clear();
   open_ = has_file_ = writable_ = changed_ = marked_ = false;
+  lock_.reset();
 }
 
 void PreferenceFile::Load(std::string_view bytes) {
@@ -245,11 +253,11 @@ std::string PreferenceFile::Serialize() const {
 }
 
 std::string PreferenceFile::Encode(std::string_view text) const {
-  return marked_ ? Latin1ToUtf8(text) : std::string(text);
+  return marked_ ? Cp1251ToUtf8(text) : std::string(text);
 }
 
 std::string PreferenceFile::Decode(std::string_view stored) const {
-  return marked_ ? Utf8ToBytes(stored) : std::string(stored);
+  return marked_ ? Utf8ToStoredCp1251(stored) : std::string(stored);
 }
 
 std::size_t PreferenceFile::GroupBegin() const {

@@ -7,7 +7,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
+
+#include "core/base/file_lock.h"
 
 namespace trulvex {
 
@@ -18,8 +21,8 @@ namespace trulvex {
 //
 // Names, keys and values are code page 1251 bytes in memory. A file that
 // begins with the UTF-8 byte-order mark is in marked mode: its texts are
-// UTF-8 in the file and each in-memory byte stands for the code point of the
-// same value.
+// UTF-8 in the file, converted to and from code page 1251 as they are read
+// and written; entries no one writes keep their bytes.
 class PreferenceFile {
  public:
   PreferenceFile() = default;
@@ -33,6 +36,11 @@ class PreferenceFile {
   // directory or an unreadable file. A file whose writing is refused opens
   // all the same, but its write-back will fail. Closes any file still open.
   bool Open(const std::filesystem::path& path);
+  // Open for a read-change-write: takes the file's lock first (waiting up
+  // to kLockWait for another writer) and holds it until Close, so that the
+  // change is made to the file as it is on disk and no other writer's
+  // change is lost.
+  bool OpenForUpdate(const std::filesystem::path& path);
   // Creates the file, or empties an existing one at once, with no entries.
   // Fails for a directory, a read-only file or a missing permission.
   bool Create(const std::filesystem::path& path);
@@ -50,6 +58,8 @@ class PreferenceFile {
   bool is_open() const { return open_; }
   bool is_marked() const { return marked_; }
   bool is_changed() const { return changed_; }
+  // Why the last open, create or write-back failed.
+  std::error_code error() const { return error_; }
 
   // The empty name selects the top section. A missing name gives false and
   // becomes the pending group: reads give their defaults and the first write
@@ -98,7 +108,7 @@ class PreferenceFile {
 
   void Reset();
   void Load(std::string_view bytes);
-  bool WriteBack() const;
+  bool WriteBack();
   // Converts between in-memory bytes and the form the file holds them in.
   std::string Encode(std::string_view text) const;
   std::string Decode(std::string_view stored) const;
@@ -118,6 +128,8 @@ class PreferenceFile {
   bool writable_ = false;
   bool changed_ = false;
   bool marked_ = false;
+  std::optional<FileLock> lock_;
+  std::error_code error_;
 };
 
 }  // namespace trulvex

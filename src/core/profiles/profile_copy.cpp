@@ -81,7 +81,7 @@ ExportResult ExportProfiles(const fs::path& database, const fs::path& target,
   source.Close();
   // With nothing to write, an existing target keeps its content.
   if (profiles.empty()) return result;
-  if (!WriteProfileFile(result.target, profiles)) {
+  if (!WriteProfileFile(result.target, profiles, &result.error)) {
     result.outcome = ExportOutcome::kCreateFailed;
     return result;
   }
@@ -99,7 +99,8 @@ std::optional<UserMessage> ExportMessage(const ExportResult& result) {
     case ExportOutcome::kCreateFailed:
       return UserMessage{
           Icon::kError, "Ошибка",
-          "Не удалось создать файл\n" + PathBytes(result.target)};
+          WithReason("Не удалось создать файл\n" + PathBytes(result.target),
+                     result.error)};
     case ExportOutcome::kExported:
     case ExportOutcome::kNothingExported:
       break;
@@ -145,7 +146,7 @@ std::optional<std::vector<ImportEntry>> ListImportEntries(
 }
 
 ImportResult ImportProfiles(const fs::path& source, const fs::path& database,
-                            std::span<const std::string> names) {
+                            std::span<const std::string> names, bool new_only) {
   ImportResult result;
   if (!ProfileDatabaseExists(source)) {
     result.outcome = ImportOutcome::kSourceMissing;
@@ -187,27 +188,42 @@ ImportResult ImportProfiles(const fs::path& source, const fs::path& database,
   // One write for the whole import: a failure leaves the database as it
   // was instead of holding some of the profiles.
   PreferenceFile to;
-  if (!to.Open(database)) {
+  if (!to.OpenForUpdate(database)) {
     result.outcome = ImportOutcome::kWriteFailed;
+    result.error = to.error();
     return result;
   }
+  // Decided on the database as it is now, under its lock: two imports of
+  // the same new profile add it once.
+  std::vector<std::string> existing;
+  if (new_only) {
+    for (std::string& name : to.GroupNames()) {
+      if (!name.empty()) existing.push_back(std::move(name));
+    }
+  }
+  std::vector<std::string> imported;
   for (const ProfileRecord& profile : profiles) {
+    if (new_only && IsDuplicateProfileName(profile.Name, existing)) {
+      result.duplicates.push_back(profile.Name);
+      continue;
+    }
     WriteProfileGroup(&to, profile.Name, profile);
+    imported.push_back(profile.Name);
   }
   if (!to.Close()) {
     result.outcome = ImportOutcome::kWriteFailed;
+    result.error = to.error();
     return result;
   }
   result.outcome = ImportOutcome::kImported;
-  for (const ProfileRecord& profile : profiles) {
-    result.imported.push_back(profile.Name);
-  }
+  result.imported = std::move(imported);
   return result;
 }
 
 std::optional<UserMessage> ImportMessage(ImportOutcome outcome,
                                          const fs::path& source,
-                                         const fs::path& database) {
+                                         const fs::path& database,
+                                         std::error_code reason) {
   switch (outcome) {
     case ImportOutcome::kImported:
       return std::nullopt;
@@ -224,7 +240,7 @@ std::optional<UserMessage> ImportMessage(ImportOutcome outcome,
     case ImportOutcome::kRefusedDatabase:
       return NoAccessMessage(source);
     case ImportOutcome::kWriteFailed:
-      return SaveProfileFailedMessage();
+      return SaveProfileFailedMessage(reason);
   }
   return std::nullopt;
 }

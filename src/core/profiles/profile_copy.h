@@ -5,6 +5,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "core/base/user_message.h"
@@ -40,6 +41,7 @@ struct ExportResult {
   // Named profiles that the database does not hold; each deserves
   // ProfileNotFoundMessage.
   std::vector<std::string> missing;
+  std::error_code error;  // why kCreateFailed
 };
 
 // Writes the named profiles of the database, in the given order, into a
@@ -95,18 +97,26 @@ struct ImportResult {
   // Chosen names that the source does not hold or the database could not
   // store as written.
   std::vector<std::string> skipped;
+  // Chosen names left out because the database has them (new_only).
+  std::vector<std::string> duplicates;
+  std::error_code error;  // why kWriteFailed
 };
 
-// Copies the named profiles of `source` into the database in one write: a
-// name the database has (ASCII case aside) is overwritten in place, any
-// other is appended. Empty names are skipped.
+// Copies the named profiles of `source` into the database in one write,
+// holding the database's lock from reading it to writing it: a name the
+// database has (ASCII case aside) is overwritten in place, any other is
+// appended. Empty names are skipped. With `new_only`, a name that is a
+// duplicate (IsDuplicateProfileName) of one in the database as it is at
+// that moment is left out instead.
 ImportResult ImportProfiles(const std::filesystem::path& source,
                             const std::filesystem::path& database,
-                            std::span<const std::string> names);
+                            std::span<const std::string> names,
+                            bool new_only = false);
 
 std::optional<UserMessage> ImportMessage(ImportOutcome outcome,
                                          const std::filesystem::path& source,
-                                         const std::filesystem::path& database);
+                                         const std::filesystem::path& database,
+                                         std::error_code reason = {});
 
 }  // namespace trulvex
 

@@ -9,6 +9,8 @@
 #include "core/base/atomic_file.h"
 #include "core/base/cp1251.h"
 #include "core/base/data_directory.h"
+#include "core/base/error_reason.h"
+#include "core/base/file_lock.h"
 #include "core/base/path_bytes.h"
 
 namespace trulvex {
@@ -20,10 +22,18 @@ using Icon = UserMessage::Icon;
 
 constexpr std::string_view kLineEnds{"\r\n\0", 3};
 
-bool ReplaceFile(const fs::path& path, std::string_view bytes) {
+bool ReplaceFile(const fs::path& path, std::string_view bytes,
+                 std::error_code* error) {
   const std::unique_ptr<AtomicFileWriter> writer =
-      AtomicFileWriter::Begin(ResolveTarget(path));
-  return writer != nullptr && writer->Write(bytes) && writer->Commit();
+      AtomicFileWriter::Begin(path, error);
+  if (writer == nullptr) return false;
+  if (writer->Write(bytes) && writer->Commit()) return true;
+  *error = writer->error();
+  return false;
+}
+
+void SetError(std::error_code* out, std::error_code error) {
+  if (out != nullptr) *out = error;
 }
 
 bool ReadWholeFile(const fs::path& path, std::string* bytes) {
@@ -39,7 +49,7 @@ bool ReadWholeFile(const fs::path& path, std::string* bytes) {
 // A marked (UTF-8) file holds each name byte as the code point of the same
 // value; the header to look for must be spelt that way too.
 std::string StoredName(std::string_view name, bool marked) {
-  return marked ? Latin1ToUtf8(name) : std::string(name);
+  return marked ? Cp1251ToUtf8(name) : std::string(name);
 }
 
 // A header name ends at the first "]": one holding it, or a line end,
@@ -85,7 +95,12 @@ EnsureDatabaseResult EnsureProfileDatabase(const fs::path& path,
                                      : EnsureDatabaseResult::kCreateFailed;
 }
 
-bool CreateProfileDatabase(const fs::path& path) {
+bool CreateProfileDatabase(const fs::path& path, std::error_code* error) {
+  std::error_code reason;
+  const std::optional<FileLock> lock = FileLock::Acquire(path, &reason);
+  if (!lock) return SetError(error, reason), false;
+  // Another program made it while the user was asked: its profiles stay.
+  if (ProfileDatabaseExists(path)) return true;
   // Built in memory and put in place whole: a failed creation leaves no
   // empty database that the next start would take for a real one.
   PreferenceFile file;
@@ -96,7 +111,9 @@ bool CreateProfileDatabase(const fs::path& path) {
       if (!file.WriteText(key, value)) return false;
     }
   }
-  return ReplaceFile(path, file.Serialize());
+  if (ReplaceFile(path, file.Serialize(), &reason)) return true;
+  SetError(error, reason);
+  return false;
 }
 
 UserMessage MissingDatabaseQuestion() {
@@ -104,14 +121,25 @@ UserMessage MissingDatabaseQuestion() {
           "Файл, хранящий данные о профилях не найден!\nСоздать его?"};
 }
 
+UserMessage DatabaseUnreadableMessage(const fs::path& path,
+                                      std::error_code reason) {
+  const std::u8string text = path.u8string();
+  return {Icon::kError, "Ошибка",
+          WithReason("Не удалось прочитать базу профилей\n\"" +
+                         std::string(text.begin(), text.end()) + "\"",
+                     reason) +
+              "\nСписок профилей пуст, преобразование недоступно."};
+}
+
 UserMessage DatabaseCreateFailedMessage() {
   return {Icon::kError, "Фатальная ошибка",
           "Не удалось создать файл!\nРабота програмы прервана!"};
 }
 
-bool FillProfileList(const fs::path& path, std::vector<std::string>* list) {
+bool FillProfileList(const fs::path& path, std::vector<std::string>* list,
+                     std::error_code* error) {
   PreferenceFile file;
-  if (!file.Open(path)) return false;
+  if (!file.Open(path)) return SetError(error, file.error()), false;
   list->clear();
   for (std::string& name : file.GroupNames()) {
     if (!name.empty()) list->push_back(std::move(name));
@@ -181,35 +209,55 @@ bool WriteProfileGroup(PreferenceFile* file, std::string_view name,
 }
 
 SaveProfileResult SaveProfile(const fs::path& path, std::string_view name,
-                              const ProfileRecord& record) {
+                              const ProfileRecord& record,
+                              std::error_code* error) {
   PreferenceFile file;
-  if (!file.Open(path)) return SaveProfileResult::kOpenFailed;
+  if (!file.OpenForUpdate(path)) {
+    SetError(error, file.error());
+    return SaveProfileResult::kOpenFailed;
+  }
   if (!WriteProfileGroup(&file, name, record)) {
     return SaveProfileResult::kNotStorable;
   }
-  return file.Close() ? SaveProfileResult::kSaved
-                      : SaveProfileResult::kWriteFailed;
+  if (file.Close()) return SaveProfileResult::kSaved;
+  SetError(error, file.error());
+  return SaveProfileResult::kWriteFailed;
 }
 
-UserMessage SaveProfileFailedMessage() {
-  return {Icon::kError, "Ошибка", "Не удалось сохранить данные профиля"};
+UserMessage SaveProfileFailedMessage(std::error_code reason) {
+  return {Icon::kError, "Ошибка",
+          WithReason("Не удалось сохранить данные профиля", reason)};
+}
+
+std::string WithReason(std::string text, std::error_code reason) {
+  if (reason) text += "\n" + ErrorReason(reason);
+  return text;
 }
 
 bool WriteProfileFile(const fs::path& path,
-                      std::span<const ProfileRecord> profiles) {
+                      std::span<const ProfileRecord> profiles,
+                      std::error_code* error) {
   PreferenceFile file;
   file.Parse("");
   for (const ProfileRecord& profile : profiles) {
     if (!WriteProfileGroup(&file, profile.Name, profile)) return false;
   }
-  return ReplaceFile(path, file.Serialize());
+  // Another writer of the same file waits for this one to finish.
+  std::error_code reason;
+  const std::optional<FileLock> lock = FileLock::Acquire(path, &reason);
+  if (lock && ReplaceFile(path, file.Serialize(), &reason)) return true;
+  SetError(error, reason);
+  return false;
 }
 
 bool RenameProfile(const fs::path& database, std::string_view old_name,
-                   std::string_view new_name) {
+                   std::string_view new_name, std::error_code* error) {
   if (!IsHeaderName(old_name) || !IsHeaderName(new_name) || new_name.empty()) {
     return false;
   }
+  std::error_code reason;
+  const std::optional<FileLock> lock = FileLock::Acquire(database, &reason);
+  if (!lock) return SetError(error, reason), false;
   std::string bytes;
   try {
     if (!ReadWholeFile(database, &bytes)) return false;
@@ -222,21 +270,29 @@ bool RenameProfile(const fs::path& database, std::string_view old_name,
     if (header == std::string::npos) return false;
     bytes.replace(header + 1, stored_old.size(), StoredName(new_name, marked));
   } catch (const std::bad_alloc&) {
+    SetError(error, std::make_error_code(std::errc::not_enough_memory));
     return false;
   }
-  return ReplaceFile(database, bytes);
+  if (ReplaceFile(database, bytes, &reason)) return true;
+  SetError(error, reason);
+  return false;
 }
 
-UserMessage RenameProfileFailedMessage() {
-  return {Icon::kWarning, "Ошибка", "Не удалось переименовать профиль!"};
+UserMessage RenameProfileFailedMessage(std::error_code reason) {
+  return {Icon::kWarning, "Ошибка",
+          WithReason("Не удалось переименовать профиль!", reason)};
 }
 
 bool DeleteProfiles(const fs::path& database,
-                    std::span<const std::string> names) {
+                    std::span<const std::string> names,
+                    std::error_code* error) {
   PreferenceFile file;
-  if (!file.Open(database)) return false;
+  if (!file.OpenForUpdate(database))
+    return SetError(error, file.error()), false;
   for (const std::string& name : names) file.RemoveGroup(name);
-  return file.Close();
+  if (file.Close()) return true;
+  SetError(error, file.error());
+  return false;
 }
 
 std::string LowerProfileName(std::string_view name) {

@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "core/base/user_message.h"
@@ -37,18 +38,25 @@ using CreateDatabaseQuestion = std::function<bool(const UserMessage&)>;
 EnsureDatabaseResult EnsureProfileDatabase(const std::filesystem::path& path,
                                            const CreateDatabaseQuestion& ask);
 
-// Writes a database holding exactly the default profiles, replacing the
-// file at `path` in one step.
-bool CreateProfileDatabase(const std::filesystem::path& path);
+// Writes a database holding exactly the default profiles, in one step and
+// under the file's lock. A database that another program created meanwhile
+// is kept as it is (success).
+bool CreateProfileDatabase(const std::filesystem::path& path,
+                           std::error_code* error = nullptr);
 
 UserMessage MissingDatabaseQuestion();
+// The database is there but cannot be read (another user's 0600 file, a
+// directory in its place): told once at start-up.
+UserMessage DatabaseUnreadableMessage(const std::filesystem::path& path,
+                                      std::error_code reason);
 UserMessage DatabaseCreateFailedMessage();
 
 // Replaces `list` by the non-empty profile names of the file, in file
 // order. False, and `list` untouched, when the file is missing or cannot
 // be read.
 bool FillProfileList(const std::filesystem::path& path,
-                     std::vector<std::string>* list);
+                     std::vector<std::string>* list,
+                     std::error_code* error = nullptr);
 
 enum class LoadProfileResult { kNotFound = -1, kUnavailable = 0, kLoaded = 1 };
 
@@ -78,12 +86,19 @@ enum class SaveProfileResult {
 
 // Writes the stored fields of `record` into the group `name`: existing keys
 // keep their lines, a missing group is appended at the end of the file.
+// Holds the file's lock from reading to writing; `error` says why opening
+// or writing failed.
 SaveProfileResult SaveProfile(const std::filesystem::path& path,
                               std::string_view name,
-                              const ProfileRecord& record);
+                              const ProfileRecord& record,
+                              std::error_code* error = nullptr);
 
-// The same message for every failure of SaveProfile.
-UserMessage SaveProfileFailedMessage();
+// The same message for every failure of SaveProfile, with the reason on a
+// line of its own when there is one.
+UserMessage SaveProfileFailedMessage(std::error_code reason = {});
+
+// `text`, and on a new line why it failed, when that is known.
+std::string WithReason(std::string text, std::error_code reason);
 
 // Renames the first group headed exactly "[old_name]" (case-sensitive) on
 // the bytes of the file, so that every other byte stays. An empty file
@@ -91,14 +106,16 @@ UserMessage SaveProfileFailedMessage();
 // header, `new_name` would not read back as written, or the file cannot be
 // read or replaced.
 bool RenameProfile(const std::filesystem::path& database,
-                   std::string_view old_name, std::string_view new_name);
+                   std::string_view old_name, std::string_view new_name,
+                   std::error_code* error = nullptr);
 
-UserMessage RenameProfileFailedMessage();
+UserMessage RenameProfileFailedMessage(std::error_code reason = {});
 
 // Removes the first group of each name; names no longer in the file are
 // skipped. False when the file could not be opened or written back.
 bool DeleteProfiles(const std::filesystem::path& database,
-                    std::span<const std::string> names);
+                    std::span<const std::string> names,
+                    std::error_code* error = nullptr);
 
 // The profile group `name` of an open file into `record`; false when the
 // file has no such group.
@@ -116,7 +133,8 @@ bool WriteProfileGroup(PreferenceFile* file, std::string_view name,
 // A new profile file holding `profiles` (each under its `Name`), in order,
 // replacing any file at `path` in one step.
 bool WriteProfileFile(const std::filesystem::path& path,
-                      std::span<const ProfileRecord> profiles);
+                      std::span<const ProfileRecord> profiles,
+                      std::error_code* error = nullptr);
 
 // Profile names as the profile manager and import compare them for
 // duplicates: ASCII A-Z and the code page 1251 capitals А to Ю lower-cased;

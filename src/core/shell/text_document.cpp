@@ -2,11 +2,14 @@
 
 #include <cstdio>
 #include <memory>
+#include <new>
 #include <optional>
 #include <utility>
 
 #include "core/base/atomic_file.h"
+#include "core/base/error_reason.h"
 #include "core/base/open_file.h"
+#include "core/base/regular_file.h"
 #include "core/base/version.h"
 
 namespace trulvex {
@@ -86,30 +89,48 @@ std::string StartingFolder(std::string_view recent_entry) {
   return std::string(recent_entry.substr(0, separator + 1));
 }
 
-bool ReadTextFile(const std::filesystem::path& path, std::string* bytes) {
-  const UniqueFile file(OpenFile(path, "rb"));
+bool ReadTextFile(const std::filesystem::path& path, std::string* bytes,
+                  std::error_code* error, std::uint64_t max_bytes) {
+  std::error_code ignored;
+  std::error_code& reason = error != nullptr ? *error : ignored;
+  const UniqueFile file(OpenRegularFile(path, max_bytes, &reason));
   if (!file) return false;
-  std::string content;
-  char buffer[1 << 16];
-  std::size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
-    content.append(buffer, got);
+  try {
+    std::string content;
+    char buffer[1 << 16];
+    std::size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
+      content.append(buffer, got);
+    }
+    if (std::ferror(file.get())) {
+      reason = std::make_error_code(std::errc::io_error);
+      return false;
+    }
+    *bytes = std::move(content);
+    return true;
+  } catch (const std::bad_alloc&) {
+    reason = std::make_error_code(std::errc::not_enough_memory);
+    return false;
   }
-  // A folder opens on some systems and fails only here.
-  if (std::ferror(file.get())) return false;
-  *bytes = std::move(content);
-  return true;
 }
 
 bool WriteTextFile(const std::filesystem::path& path, std::string_view bytes) {
+  // A FIFO without a reader fails at once: a window must not wait on it.
   const std::unique_ptr<AtomicFileWriter> writer =
-      AtomicFileWriter::Begin(ResolveTarget(path));
+      AtomicFileWriter::Begin(path, nullptr, {.wait_for_reader = false});
   return writer && writer->Write(bytes) && writer->Commit();
 }
 
-UserMessage OpenFailedMessage(std::string_view path) {
+UserMessage OpenFailedMessage(std::string_view path, std::error_code reason) {
+  std::string text = "Не удалось открыть файл\n" + std::string(path);
+  if (reason) text += "\n" + ErrorReason(reason);
+  return {UserMessage::Icon::kError, "Ошибка", text};
+}
+
+UserMessage OutOfMemoryMessage() {
   return {UserMessage::Icon::kError, "Ошибка",
-          "Не удалось открыть файл\n" + std::string(path)};
+          "Недостаточно памяти для выполнения команды.\n"
+          "Текст в редакторе не изменён."};
 }
 
 UserMessage SaveFailedMessage(std::string_view path) {

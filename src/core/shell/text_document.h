@@ -2,9 +2,11 @@
 #define TRULVEX_CORE_SHELL_TEXT_DOCUMENT_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "core/base/cp1251.h"
@@ -60,14 +62,27 @@ std::string WithDefaultExtension(std::string name);
 // last "/" or "\"; empty (the dialog's own default) when it has none.
 std::string StartingFolder(std::string_view recent_entry);
 
-// Reads a whole file; false when it cannot be opened or read.
-bool ReadTextFile(const std::filesystem::path& path, std::string* bytes);
+// The largest file the source editor opens: it holds the text as UTF-8
+// (up to three bytes a character) with a style byte each, and its positions
+// must stay within 31 bits.
+inline constexpr std::uint64_t kMaxDocumentBytes = std::uint64_t{128} << 20;
+
+// Reads a whole regular file of at most `max_bytes`; false, with `error`
+// saying why, when it is something else (refused before reading, see
+// OpenRegularFile), cannot be read, or does not fit in memory.
+bool ReadTextFile(const std::filesystem::path& path, std::string* bytes,
+                  std::error_code* error = nullptr,
+                  std::uint64_t max_bytes = kMaxDocumentBytes);
 
 // Replaces the file in one step; on failure the old file stays whole.
 bool WriteTextFile(const std::filesystem::path& path, std::string_view bytes);
 
-// The messages of the document commands; `path` is UTF-8.
-UserMessage OpenFailedMessage(std::string_view path);
+// The messages of the document commands; `path` is UTF-8. The reason, when
+// known, follows on a line of its own.
+UserMessage OpenFailedMessage(std::string_view path,
+                              std::error_code reason = {});
+// Memory ran out during a command; the text stays as it was.
+UserMessage OutOfMemoryMessage();
 UserMessage SaveFailedMessage(std::string_view path);
 // The save question before the source text is discarded: Yes, No, Cancel.
 UserMessage SaveChangesQuestion();

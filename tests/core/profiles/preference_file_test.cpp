@@ -113,24 +113,34 @@ TEST(PreferenceFileTest, RemovesTheFirstGroupAndWalksTheRest) {
                                      "c = 4", "[C]", "c = 5"}));
 }
 
-TEST(PreferenceFileTest, MarkedFileIsUtf8OnDiskAndBytesInMemory) {
+TEST(PreferenceFileTest, MarkedFileIsUtf8OnDiskAndCp1251InMemory) {
   // Values that are only read stay as the file had them.
-  const std::string kept =
-      Lines({"[Gr\xC3\xBC\xC3\x9F]", "cut = ab\xE2\x82\xACxy", "cyr = \xD0\x9F",
-             "bad = a\xC3(", "c0 = \xC0\xAF", "e0 = \xE0\x80\xAF"});
+  const std::string kept = Lines(
+      {"[Gr\xC3\xBC\xC3\x9F]", "[Кир]", "cut = ab\xE2\x82\xACx\xE2\x88\x9Ey",
+       "bad = a\xC3(", "c0 = \xC0\xAF", "e0 = \xE0\x80\xAF"});
   PreferenceFile file;
-  file.Parse("\xEF\xBB\xBF" + kept + "name = caf\xC3\xA9");
-  EXPECT_EQ(file.GroupNames(), Names{"Gr\xFC\xDF"});
-  ASSERT_TRUE(file.SelectGroup("GR\xFC\xDF"));
-  EXPECT_EQ(file.ReadRaw("name"), "caf\xE9");
-  EXPECT_EQ(file.ReadRaw("cut"), "ab");
-  for (const char* key : {"cyr", "bad", "c0", "e0"})
+  file.Parse("\xEF\xBB\xBF" + kept + "[RecentFiles]\r\nFile1 = /tmp/Пр.txt");
+  // A character code page 1251 lacks cuts the text before it.
+  EXPECT_EQ(file.GroupNames(), (Names{"Gr", Cp("Кир"), "RecentFiles"}));
+  ASSERT_TRUE(file.SelectGroup("RecentFiles"));
+  EXPECT_EQ(file.ReadText("File1", ""), Cp("/tmp/Пр.txt"));
+  ASSERT_TRUE(file.SelectGroup(Cp("Кир")));
+  EXPECT_EQ(file.ReadRaw("cut"), "ab\x88x");
+  for (const char* key : {"bad", "c0", "e0"})
     EXPECT_EQ(file.ReadRaw(key), "") << key;
-  EXPECT_TRUE(file.WriteText("name", "\xE9t\xE9"));
-  EXPECT_TRUE(file.WriteText("new\xFF", "\x7F\x80"));
-  EXPECT_EQ(file.Serialize(), "\xEF\xBB\xBF\r\n" + kept +
-                                  Lines({"name = \xC3\xA9t\xC3\xA9",
-                                         "new\xC3\xBF = \x7F\xC2\x80"}));
+  ASSERT_TRUE(file.SelectGroup("RecentFiles"));
+  EXPECT_TRUE(file.WriteText("File2", Cp("/home/Иван/тест.txt")));
+  EXPECT_TRUE(file.WriteText("new\xFF", "\x7F\x80\x98"));
+  EXPECT_EQ(file.Serialize(),
+            "\xEF\xBB\xBF\r\n" + kept +
+                Lines({"[RecentFiles]", "File1 = /tmp/Пр.txt",
+                       "File2 = /home/Иван/тест.txt",
+                       "new\xD1\x8F = \x7F\xD0\x82\xC2\x98"}));
+  // What was written reads back as written.
+  file.Parse(file.Serialize());
+  ASSERT_TRUE(file.SelectGroup("RecentFiles"));
+  EXPECT_EQ(file.ReadText("File2", ""), Cp("/home/Иван/тест.txt"));
+  EXPECT_EQ(file.ReadRaw("new\xFF"), "\x7F\x80\x98");
 }
 
 TEST(PreferenceFileTest, WritesBackOnlyAChangedWritableFile) {

@@ -105,8 +105,8 @@ TEST(ProfileDatabaseTest, RenameChangesOnlyTheHeader) {
                     rest = "] words\r\nDirective = [Old]\r\nx[Old]\n[Old]\r\n";
   const std::string old = head + "Old" + rest;
   EXPECT_EQ(Rename(path, old, "Old", Cp("Новое")), head + Cp("Новое") + rest);
-  // A marked file holds the name byte C0 as UTF-8.
-  EXPECT_EQ(Rename(path, "\xEF\xBB\xBF[\xC3\x80]\n", "\xC0", "N"),
+  // A marked file holds the name "А" (code page byte C0) as UTF-8.
+  EXPECT_EQ(Rename(path, "\xEF\xBB\xBF[\xD0\x90]\n", "\xC0", "N"),
             "\xEF\xBB\xBF[N]\n");
   EXPECT_EQ(Rename(path, "", "Old", "New"), "");
   // The whole name must match: a group whose name only starts with it, or

@@ -1,0 +1,74 @@
+#include "core/base/signal_cleanup.h"
+
+#include <atomic>
+#include <csignal>
+#include <cstring>
+
+#if !defined(_WIN32)
+#include <unistd.h>
+#endif
+
+namespace trulvex {
+namespace {
+
+// A signal handler can reach nothing but static storage, so this table is
+// the one process-wide mutable state of the core: a handful of slots, each
+// claimed by one writer and read by the handler only once it is complete.
+constexpr int kSlots = 16;
+constexpr std::size_t kPathBytes = 4096;
+
+struct Slot {
+  std::atomic<bool> claimed{false};
+  std::atomic<bool> ready{false};
+  char path[kPathBytes];
+};
+
+Slot g_slots[kSlots];
+
+#if !defined(_WIN32)
+extern "C" void RemoveAndReraise(int signal_number) {
+  for (Slot& slot : g_slots) {
+    if (slot.ready.load()) unlink(slot.path);
+  }
+  std::signal(signal_number, SIG_DFL);
+  std::raise(signal_number);
+}
+#endif
+
+}  // namespace
+
+void RemoveHelperFilesOnSignal() {
+#if !defined(_WIN32)
+  for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+    struct sigaction action {};
+    action.sa_handler = RemoveAndReraise;
+    sigemptyset(&action.sa_mask);
+    // An ignored signal (nohup) stays ignored.
+    struct sigaction old {};
+    sigaction(signal_number, nullptr, &old);
+    if (old.sa_handler != SIG_IGN) sigaction(signal_number, &action, nullptr);
+  }
+#endif
+}
+
+SignalCleanup::SignalCleanup(const std::filesystem::path& path) {
+  const std::string text = path.string();
+  if (text.size() >= kPathBytes) return;
+  for (int i = 0; i < kSlots; ++i) {
+    bool expected = false;
+    if (g_slots[i].claimed.compare_exchange_strong(expected, true)) {
+      std::memcpy(g_slots[i].path, text.c_str(), text.size() + 1);
+      g_slots[i].ready.store(true);
+      slot_ = i;
+      return;
+    }
+  }
+}
+
+SignalCleanup::~SignalCleanup() {
+  if (slot_ < 0) return;
+  g_slots[slot_].ready.store(false);
+  g_slots[slot_].claimed.store(false);
+}
+
+}  // namespace trulvex

@@ -1,0 +1,29 @@
+#ifndef TRULVEX_CORE_BASE_SIGNAL_CLEANUP_H_
+#define TRULVEX_CORE_BASE_SIGNAL_CLEANUP_H_
+
+#include <filesystem>
+
+namespace trulvex {
+
+// Makes SIGINT, SIGTERM and SIGHUP remove the helper files registered
+// below (temporary files, lock files) before the process ends as the
+// signal says. The command-line converter calls it once at start.
+void RemoveHelperFilesOnSignal();
+
+// Registers a helper file for removal on those signals while the object
+// lives. Registration never fails visibly: a path that does not fit the
+// fixed table (see the .cpp) is simply not removed by a signal.
+class SignalCleanup {
+ public:
+  explicit SignalCleanup(const std::filesystem::path& path);
+  ~SignalCleanup();
+  SignalCleanup(const SignalCleanup&) = delete;
+  SignalCleanup& operator=(const SignalCleanup&) = delete;
+
+ private:
+  int slot_ = -1;
+};
+
+}  // namespace trulvex
+
+#endif  // TRULVEX_CORE_BASE_SIGNAL_CLEANUP_H_
