@@ -19,7 +19,8 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 WINDOWS_BUILD ?= build-windows
 FUZZ_TARGETS := preference_file profile table code_mapping cp1251 cli_options \
-  display_page
+  display_page \
+  window_geometry
 SANITIZE_FLAGS := -fsanitize=address,undefined -fno-sanitize-recover=undefined \
   -fno-omit-frame-pointer
 

@@ -77,8 +77,9 @@ void DocumentCommands::SaveEditorText(Editor* editor) {
 bool DocumentCommands::OpenFile(const fs::path& given_path) {
   const fs::path path = Absolute(given_path);
   std::string bytes;
-  if (!ReadTextFile(path, &bytes)) {
-    window_->dialogs()->Show(window_, OpenFailedMessage(Utf8Path(path)));
+  std::error_code error;
+  if (!ReadTextFile(path, &bytes, &error)) {
+    window_->dialogs()->Show(window_, OpenFailedMessage(Utf8Path(path), error));
     return false;
   }
   DecodedDocument document = DecodeDocument(bytes);

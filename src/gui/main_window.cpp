@@ -18,6 +18,7 @@
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
+#include <new>
 #include <vector>
 
 #include "core/base/path_bytes.h"
@@ -44,6 +45,9 @@ constexpr int kMinimumHeight = 304;
 constexpr int kMinimumEditorHeight = 50;
 constexpr int kDividerMargin = 2;
 constexpr int kSelectorListHeight = 200;
+// What a window manager's frame typically adds around the inner area.
+constexpr int kFrameWidth = 16;
+constexpr int kFrameHeight = 40;
 
 // A path the command line or a drop names: an existing file of at least
 // one byte; anything else is ignored without a message.
@@ -61,6 +65,21 @@ int MenuBarOutsideHeight(const QMenuBar* bar) {
 
 }  // namespace
 
+std::vector<ScreenRect> AvailableScreens() {
+  std::vector<ScreenRect> screens;
+  // The primary screen first: a window on no screen goes there.
+  QList<QScreen*> all = QGuiApplication::screens();
+  if (QScreen* primary = QGuiApplication::primaryScreen()) {
+    all.removeAll(primary);
+    all.prepend(primary);
+  }
+  for (const QScreen* screen : all) {
+    const QRect area = screen->availableGeometry();
+    screens.push_back({area.x(), area.y(), area.width(), area.height()});
+  }
+  return screens;
+}
+
 MainWindow::MainWindow(AppPaths paths, UserDialogs* dialogs)
     : paths_(std::move(paths)), dialogs_(dialogs) {
   setObjectName(QStringLiteral("mainWindow"));
@@ -68,25 +87,25 @@ MainWindow::MainWindow(AppPaths paths, UserDialogs* dialogs)
   // Every window opened from here shows it too.
   setWindowIcon(ProgramIcon());
   settings_ = LoadSettings(paths_.settings);
-  std::vector<ScreenRect> screens;
-  for (const QScreen* screen : QGuiApplication::screens()) {
-    const QRect area = screen->availableGeometry();
-    screens.push_back({area.x(), area.y(), area.width(), area.height()});
-  }
+  const std::vector<ScreenRect> screens = AvailableScreens();
   CorrectWindowPlacement(screens, &settings_);
 
   documents_ = std::make_unique<DocumentCommands>(this);
   convert_ = std::make_unique<ConvertCommand>(this);
   menu_layer_ = std::make_unique<MenuStyleLayer>();
   BuildMenus();
+  // Whatever the stored numbers, the window opens whole on a screen.
+  const WindowGeometry geometry = RestoredWindowGeometry(
+      settings_, screens, {0, 0, kFrameWidth, kFrameHeight},
+      MenuBarOutsideHeight(menuBar()), {0, 0, kMinimumWidth, kMinimumHeight});
   BuildToolbar();
   BuildStatusBar();
-  BuildEditors();
+  BuildEditors(geometry);
   BuildPreviewPane();
-  setMinimumSize(kMinimumWidth, kMinimumHeight);
-  resize(settings_.W, std::max(settings_.H - MenuBarOutsideHeight(menuBar()),
-                               kMinimumHeight));
-  move(settings_.X, settings_.Y);
+  setMinimumSize(std::min(kMinimumWidth, geometry.width),
+                 std::min(kMinimumHeight, geometry.height));
+  resize(geometry.width, geometry.height);
+  move(geometry.x, geometry.y);
   setAcceptDrops(true);
   connect(qApp, &QApplication::focusChanged, this,
           [this] { RefreshEditStates(); });
@@ -311,7 +330,7 @@ void MainWindow::BuildStatusBar() {
   bar->addPermanentWidget(status_encoding_);
 }
 
-void MainWindow::BuildEditors() {
+void MainWindow::BuildEditors(const WindowGeometry& geometry) {
   divider_ = new QSplitter(Qt::Vertical, this);
   divider_->setObjectName(QStringLiteral("divider"));
   divider_->setChildrenCollapsible(false);
@@ -338,7 +357,8 @@ void MainWindow::BuildEditors() {
   divider_->setStretchFactor(0, 0);
   divider_->setStretchFactor(1, 1);
   setCentralWidget(divider_);
-  divider_->setSizes({settings_.R, std::max(settings_.H - settings_.R, 100)});
+  divider_->setSizes(
+      {geometry.divider, std::max(geometry.height - geometry.divider, 100)});
 }
 
 void MainWindow::BuildPreviewPane() {
@@ -381,6 +401,10 @@ bool MainWindow::Start(const std::vector<std::filesystem::path>& arguments) {
     return false;
   }
   RefillProfileSelector(settings_.Pos);
+  if (database_unreadable_) {
+    dialogs_->Show(this,
+                   DatabaseUnreadableMessage(paths_.database, database_error_));
+  }
   SetMenuStyle(EffectiveMenuStyle(settings_.StyleMenu));
   if (!arguments.empty() && IsOpenableFile(arguments.front())) {
     documents_->OpenFile(arguments.front());
@@ -391,7 +415,12 @@ bool MainWindow::Start(const std::vector<std::filesystem::path>& arguments) {
 
 void MainWindow::RefillProfileSelector(int index) {
   std::vector<std::string> names;
-  FillProfileList(paths_.database, &names);
+  database_error_.clear();
+  // A database that is there but cannot be read is told once at start-up
+  // and keeps the stored selection.
+  database_unreadable_ =
+      !FillProfileList(paths_.database, &names, &database_error_) &&
+      ProfileDatabaseExists(paths_.database);
   selector_->clear();
   for (const std::string& name : names) selector_->addItem(FromCp1251(name));
   selector_->setCurrentIndex(
@@ -606,6 +635,15 @@ void MainWindow::SetMenuStyle(int style) {
 }
 
 void MainWindow::RunCommand(int command) {
+  // Memory running out ends the command, never the program.
+  try {
+    RunCommandUnguarded(command);
+  } catch (const std::bad_alloc&) {
+    dialogs_->Show(this, OutOfMemoryMessage());
+  }
+}
+
+void MainWindow::RunCommandUnguarded(int command) {
   if (command >= kCommandUndo && command <= kCommandSaveEditorText) {
     EditCommand(command);
     RefreshEditStates();
@@ -668,7 +706,7 @@ void MainWindow::SaveWindowPlacement() {
   settings_.H = inner.height() + MenuBarOutsideHeight(menuBar());
   const QList<int> sizes = divider_->sizes();
   if (!sizes.isEmpty()) settings_.R = sizes.first();
-  settings_.Pos = selector_->currentIndex();
+  if (!database_unreadable_) settings_.Pos = selector_->currentIndex();
   if (settings_.preview.visible) {
     settings_.preview.height = preview_dock_->height();
   }

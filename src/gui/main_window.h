@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "core/base/cp1251.h"
@@ -37,6 +38,9 @@ class DocumentCommands;
 class Editor;
 class MenuStyleLayer;
 struct ToolSpec;
+
+// The available areas of the screens, the primary one first.
+std::vector<ScreenRect> AvailableScreens();
 
 // Where the program keeps its two files.
 struct AppPaths {
@@ -145,10 +149,11 @@ class MainWindow : public QMainWindow, public WindowHost {
   void dropEvent(QDropEvent* event) override;
 
  private:
+  void RunCommandUnguarded(int command);
   void BuildMenus();
   void BuildToolbar();
   void BuildStatusBar();
-  void BuildEditors();
+  void BuildEditors(const WindowGeometry& geometry);
   // A command's menu item, as the command table describes it.
   QAction* AddMenuAction(QMenu* menu, int command);
   void AddToolButton(QToolBar* toolbar, const ToolSpec& tool);
@@ -183,6 +188,8 @@ class MainWindow : public QMainWindow, public WindowHost {
   std::filesystem::path document_path_;
   TextEncoding document_encoding_ = TextEncoding::kCp1251;
   bool document_bom_ = false;
+  bool database_unreadable_ = false;
+  std::error_code database_error_;
 
   Editor* source_ = nullptr;
   Editor* result_ = nullptr;

@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <QClipboard>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -5,8 +7,10 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QtTest>
+#include <fstream>
 
 #include "core/base/path_bytes.h"
+#include "core/shell/text_document.h"
 #include "gui/document_commands.h"
 #include "gui/editor.h"
 #include "gui/main_window.h"
@@ -58,6 +62,33 @@ class DocumentsTest : public QObject {
   Q_OBJECT
 
  private Q_SLOTS:
+  // What the editor cannot hold is refused before a byte is read: a FIFO
+  // would freeze the window, /dev/zero never ends.
+  void FilesTheEditorCannotHoldAreRefused() {
+    Session s;
+    QVERIFY(s.docs()->OpenFile(s.Make("a.txt", "kept")));
+    QCOMPARE(mkfifo((s.dir / "fifo").c_str(), 0600), 0);
+    {
+      std::ofstream big(s.dir / "big.txt", std::ios::binary);
+      big.seekp(std::streamoff{kMaxDocumentBytes});
+      big.put('x');
+    }
+    const struct {
+      QString path;
+      const char* reason;
+    } cases[] = {
+        {s.Path("fifo"), "не является обычным файлом"},
+        {QStringLiteral("/dev/zero"), "не является обычным файлом"},
+        {s.Path("big.txt"), "файл больше 128 МБ"},
+    };
+    for (const auto& c : cases) {
+      QVERIFY(!s.docs()->OpenFile(c.path));
+      QVERIFY2(s.dialogs.LastText().find(c.reason) != std::string::npos,
+               s.dialogs.LastText().c_str());
+      QCOMPARE(s.Text(), std::string("kept"));
+    }
+  }
+
   void SaveQuestionGuardsNewAndOpen() {
     using enum UserDialogs::Button;
     enum Start { kFile, kNewText, kReadOnlyFile };
@@ -249,8 +280,9 @@ class DocumentsTest : public QObject {
     s.dialogs.file_names = {s.Path("missing.txt")};
     s.docs()->Open();  // starts in the folder of recent entry 1
     QCOMPARE(s.dialogs.file_requests.back().directory, s.Path(""));
-    QCOMPARE(s.dialogs.LastText(),
-             kCannotOpen + s.Path("missing.txt").toStdString());
+    QCOMPARE(s.dialogs.LastText(), kCannotOpen +
+                                       s.Path("missing.txt").toStdString() +
+                                       "\nнет такого файла");
     s.ExpectPath(a, a);
     for (QMenu* menu : {s.window->recent_menu(), s.window->recent_dropdown()}) {
       QCOMPARE(menu->actions().at(0)->text(), "1)    " + a);
@@ -271,7 +303,8 @@ class DocumentsTest : public QObject {
     s.docs()->OpenRecent(2);
     s.docs()->OpenRecent(5);
     QCOMPARE(s.dialogs.shown.size(), std::size_t{1});
-    QCOMPARE(s.dialogs.LastText(), kCannotOpen + a.toStdString());
+    QCOMPARE(s.dialogs.LastText(),
+             kCannotOpen + a.toStdString() + "\nнет такого файла");
     QCOMPARE(s.Recent(2), "2)    " + a);
     QCOMPARE(s.Text(), std::string("b"));
   }

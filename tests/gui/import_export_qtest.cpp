@@ -186,8 +186,9 @@ class ImportExportTest : public QObject {
     QCOMPARE(f.Last(), NoAccess(f.database));
     QCOMPARE(ReadFile(f.database), before);
     f.Export(f.dir / "no" / "x", {kMikro});
-    QCOMPARE(f.Last().text,
-             "Не удалось создать файл\n" + Utf8Path(f.dir / "no" / "x.prof"));
+    QCOMPARE(f.Last().text, "Не удалось создать файл\n" +
+                                Utf8Path(f.dir / "no" / "x.prof") +
+                                "\nнет такого файла");
     f.Export("", {kDt});  // cancelled
     QCOMPARE(f.dialogs.shown.size(), std::size_t{2});
     QCOMPARE(testing::FileNames(out), std::vector<std::string>{"out.prof"});

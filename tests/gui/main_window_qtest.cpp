@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
@@ -8,6 +10,7 @@
 #include <QSplitter>
 #include <QTimer>
 #include <QtTest>
+#include <cstdint>
 
 #include "core/profiles/profile_database.h"
 #include "gui/about_window.h"
@@ -153,6 +156,42 @@ class MainWindowTest : public QObject {
     QCOMPARE(saved.Pos, 0);
     // A style the user did not choose is written back as it was stored.
     QCOMPARE(saved.StyleMenu, style);
+  }
+
+  // A database that is there but unreadable is told once; the stored
+  // selection survives the run.
+  void UnreadableDatabaseIsReportedAndKeepsThePosition() {
+    TempDir dir;
+    QCOMPARE(mkfifo((dir / "Profile.prof").c_str(), 0600), 0);
+    testing::WriteFile(dir / "Preferences.ini", "");
+    Settings stored;
+    stored.Pos = 2;
+    SaveSettings(dir / "Preferences.ini", stored);
+    ScriptedDialogs dialogs;
+    MainWindow window({dir / "Preferences.ini", dir / "Profile.prof"},
+                      &dialogs);
+    QVERIFY(window.Start({}));
+    QCOMPARE(dialogs.shown.size(), 1u);
+    const std::string text = dialogs.shown[0].message.text;
+    QVERIFY(text.starts_with("Не удалось прочитать базу профилей\n"));
+    QVERIFY(text.find("не является обычным файлом") != std::string::npos);
+    QCOMPARE(window.profile_selector()->count(), 0);
+    QVERIFY(!window.toolbar_action(kCommandConvert)->isEnabled());
+    QVERIFY(window.close());
+    QCOMPARE(LoadSettings(dir / "Preferences.ini").Pos, 2);
+  }
+
+  // Stored numbers at the ends of their range open a window whole on the
+  // screen.
+  void ExtremeStoredPlacementFitsTheScreen() {
+    Settings stored;
+    stored.X = stored.Y = stored.W = stored.H = stored.R = INT32_MAX;
+    Session session(&stored);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QVERIFY(screen.contains(session.window->geometry()));
+    stored.X = stored.Y = stored.W = stored.H = stored.R = INT32_MIN;
+    Session low(&stored);
+    QVERIFY(screen.contains(low.window->geometry()));
   }
 
   void MenusHoldTheCommandsWithTheirShortcuts() {

@@ -110,8 +110,10 @@ Settings LoadSettings(const fs::path& path) {
 }
 
 bool SaveSettings(const fs::path& path, const Settings& settings) {
+  // Under the file's lock and on its present content: keys that another
+  // program wrote since start-up stay.
   PreferenceFile file;
-  if (!file.Open(path)) return false;
+  if (!file.OpenForUpdate(path)) return false;
   file.SelectGroup("Window");
   for (const IntegerKey& k : kWindowKeys) {
     file.WriteInteger(k.key, settings.*k.member);
@@ -160,6 +162,75 @@ void CorrectWindowPlacement(std::span<const ScreenRect> screens,
     s.X = screens.front().left + 10;
     s.Y = screens.front().top + 10;
   }
+}
+
+ScreenRect FitToScreens(std::int64_t left, std::int64_t top, std::int64_t width,
+                        std::int64_t height,
+                        std::span<const ScreenRect> screens) {
+  constexpr std::int64_t kLimit = std::int64_t{1} << 30;
+  const auto bound = [](std::int64_t value, std::int64_t low,
+                        std::int64_t high) {
+    return std::clamp(value, low, std::max(low, high));
+  };
+  left = bound(left, -kLimit, kLimit);
+  top = bound(top, -kLimit, kLimit);
+  width = bound(width, 1, kLimit);
+  height = bound(height, 1, kLimit);
+  if (screens.empty()) {
+    return {static_cast<int>(left), static_cast<int>(top),
+            static_cast<int>(width), static_cast<int>(height)};
+  }
+  const auto overlap = [&](const ScreenRect& r) {
+    const std::int64_t across =
+        std::min(left + width, std::int64_t{r.left} + std::max(r.width, 0)) -
+        std::max(left, std::int64_t{r.left});
+    const std::int64_t down =
+        std::min(top + height, std::int64_t{r.top} + std::max(r.height, 0)) -
+        std::max(top, std::int64_t{r.top});
+    return across > 0 && down > 0 ? across * down : 0;
+  };
+  const ScreenRect* best = &screens.front();
+  std::int64_t most = overlap(*best);
+  for (const ScreenRect& screen : screens) {
+    if (const std::int64_t area = overlap(screen); area > most) {
+      best = &screen;
+      most = area;
+    }
+  }
+  const std::int64_t area_width = std::max(best->width, 1);
+  const std::int64_t area_height = std::max(best->height, 1);
+  width = std::min(width, area_width);
+  height = std::min(height, area_height);
+  left = bound(left, best->left, best->left + area_width - width);
+  top = bound(top, best->top, best->top + area_height - height);
+  return {static_cast<int>(left), static_cast<int>(top),
+          static_cast<int>(width), static_cast<int>(height)};
+}
+
+WindowGeometry RestoredWindowGeometry(const Settings& settings,
+                                      std::span<const ScreenRect> screens,
+                                      ScreenRect frame, int menu_outside,
+                                      ScreenRect minimum) {
+  Settings corrected = settings;
+  CorrectWindowPlacement(screens, &corrected);
+  const std::int64_t frame_width = std::max(frame.width, 0);
+  const std::int64_t frame_height = std::max(frame.height, 0);
+  const std::int64_t inner_width =
+      std::max<std::int64_t>(corrected.W, minimum.width);
+  const std::int64_t inner_height = std::max<std::int64_t>(
+      std::int64_t{corrected.H} - menu_outside, minimum.height);
+  const ScreenRect outer =
+      FitToScreens(corrected.X, corrected.Y, inner_width + frame_width,
+                   inner_height + frame_height, screens);
+  WindowGeometry geometry;
+  geometry.x = outer.left;
+  geometry.y = outer.top;
+  geometry.width =
+      static_cast<int>(std::max<std::int64_t>(outer.width - frame_width, 1));
+  geometry.height =
+      static_cast<int>(std::max<std::int64_t>(outer.height - frame_height, 1));
+  geometry.divider = std::clamp(corrected.R, 0, geometry.height);
+  return geometry;
 }
 
 int EffectiveMenuStyle(std::int32_t style_menu) {

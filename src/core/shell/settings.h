@@ -84,6 +84,32 @@ struct ScreenRect {
 void CorrectWindowPlacement(std::span<const ScreenRect> screens,
                             Settings* settings);
 
+// `left`, `top`, `width` and `height` (any values; sizes below 1 count as
+// 1) moved, and shrunk where larger, to lie inside the available screen
+// area that holds most of the rectangle, or inside the first screen when it
+// lies on none. Without screens the rectangle is only brought into range.
+ScreenRect FitToScreens(std::int64_t left, std::int64_t top, std::int64_t width,
+                        std::int64_t height,
+                        std::span<const ScreenRect> screens);
+
+// The main window as it reopens: the left and top of its outer frame, its
+// inner size and the divider position, from any stored numbers. The stored
+// placement is corrected as CorrectWindowPlacement says, its height loses
+// `menu_outside` (a menu bar outside the window), the size is kept at least
+// `minimum`, and then frame and all (`frame` is what the decorations add)
+// are fitted to the screens; the divider stays within the inner height.
+struct WindowGeometry {
+  int x = 0;
+  int y = 0;
+  int width = 0;
+  int height = 0;
+  int divider = 0;
+};
+WindowGeometry RestoredWindowGeometry(const Settings& settings,
+                                      std::span<const ScreenRect> screens,
+                                      ScreenRect frame, int menu_outside,
+                                      ScreenRect minimum);
+
 // The menu style a stored StyleMenu selects: 2 and 3 themselves, anything
 // else the standard style 1.
 int EffectiveMenuStyle(std::int32_t style_menu);

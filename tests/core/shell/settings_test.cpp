@@ -86,6 +86,34 @@ TEST(SettingsTest, CorrectsWindowPlacement) {
   }
 }
 
+// Any stored numbers give a window whole on a screen, frame included.
+TEST(SettingsTest, RestoredWindowFitsTheScreen) {
+  const ScreenRect hd{0, 0, 1920, 1040}, right{1920, -200, 1280, 1024};
+  const std::vector<ScreenRect> screens[] = {{hd}, {hd, right}, {}};
+  const ScreenRect frame{0, 0, 16, 40}, minimum{0, 0, 520, 304};
+  // x, y, w, h, r, the screens; the x, y, width, height and divider.
+  const std::int32_t cases[][11] = {
+      {50, 20, 700, 500, 200, 0, 50, 20, 700, 480, 200},  // menu outside: 20
+      {50, 20, 700, kMax, kMin, 0, 50, 0, 700, 1000, 0},
+      {50, 20, 700, 500, kMax, 0, 50, 20, 700, 480, 480},
+      {1900, 1000, 700, 500, 200, 0, 1204, 520, 700, 480, 200},
+      {kMax, kMax, kMax, kMax, kMax, 0, 0, 0, 1904, 1000, 1000},
+      {1950, 100, 700, 500, 200, 1, 1950, 100, 700, 480, 200},
+      {1950, 100, 2000, 2000, 200, 1, 1920, -200, 1264, 984, 200},
+      {kMin, kMin, kMin, kMin, kMin, 2, 10, 10, 520, 390, 0},
+  };
+  for (const auto& c : cases) {
+    Settings s;
+    std::tie(s.X, s.Y, s.W, s.H, s.R) =
+        std::tuple(c[0], c[1], c[2], c[3], c[4]);
+    const WindowGeometry g =
+        RestoredWindowGeometry(s, screens[c[5]], frame, 20, minimum);
+    EXPECT_EQ((std::vector{g.x, g.y, g.width, g.height, g.divider}),
+              std::vector(c + 6, c + 11))
+        << c[0] << " " << c[1];
+  }
+}
+
 TEST(SettingsTest, StoredChoicesShowOnlyWhatExistsAndChangesAreKept) {
   const int styles[][2] = {{1, 1}, {2, 2}, {3, 3}, {0, 1}, {7, 1}, {-2, 1}};
   for (const auto& c : styles) EXPECT_EQ(EffectiveMenuStyle(c[0]), c[1]);
