@@ -46,7 +46,7 @@ class Output {
 
   bool Open() {
     if (to_stream()) return true;
-    file_ = AtomicFileWriter::Begin(ResolveTarget(path()), &error_);
+    file_ = AtomicFileWriter::Begin(path(), &error_);
     return file_ != nullptr;
   }
   bool Write(std::string_view bytes) {
