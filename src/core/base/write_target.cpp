@@ -48,7 +48,7 @@ std::optional<int> NamedDescriptor(const fs::path& path) {
   if (text == "/dev/stderr") return 2;
   if (text.starts_with("/dev/fd/")) return ParseDescriptor(text.substr(8));
 #if !defined(_WIN32)
-  for (const std::string process :
+  for (const std::string& process :
        {std::string("self"), std::string("thread-self"),
         std::to_string(getpid())}) {
     const std::string prefix = "/proc/" + process + "/fd/";
