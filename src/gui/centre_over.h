@@ -5,8 +5,8 @@ class QWidget;
 
 namespace trulvex {
 
-// Moves a secondary window so that it stands centred over `owner`, never
-// off the top or the left of the screen.
+// Moves a secondary window so that it stands centred over `owner`, as far
+// as it can while staying whole on a screen.
 void CentreOver(QWidget* window, const QWidget* owner);
 
 }  // namespace trulvex

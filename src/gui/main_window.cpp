@@ -12,7 +12,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
@@ -25,6 +24,7 @@
 #include "core/profiles/profile_database.h"
 #include "core/shell/text_document.h"
 #include "gui/about_window.h"
+#include "gui/available_screens.h"
 #include "gui/bin_window.h"
 #include "gui/command_ids.h"
 #include "gui/command_table.h"
@@ -64,21 +64,6 @@ int MenuBarOutsideHeight(const QMenuBar* bar) {
 }
 
 }  // namespace
-
-std::vector<ScreenRect> AvailableScreens() {
-  std::vector<ScreenRect> screens;
-  // The primary screen first: a window on no screen goes there.
-  QList<QScreen*> all = QGuiApplication::screens();
-  if (QScreen* primary = QGuiApplication::primaryScreen()) {
-    all.removeAll(primary);
-    all.prepend(primary);
-  }
-  for (const QScreen* screen : all) {
-    const QRect area = screen->availableGeometry();
-    screens.push_back({area.x(), area.y(), area.width(), area.height()});
-  }
-  return screens;
-}
 
 MainWindow::MainWindow(AppPaths paths, UserDialogs* dialogs)
     : paths_(std::move(paths)), dialogs_(dialogs) {

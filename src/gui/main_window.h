@@ -39,9 +39,6 @@ class Editor;
 class MenuStyleLayer;
 struct ToolSpec;
 
-// The available areas of the screens, the primary one first.
-std::vector<ScreenRect> AvailableScreens();
-
 // Where the program keeps its two files.
 struct AppPaths {
   std::filesystem::path settings;
