@@ -66,7 +66,7 @@ class DocumentsTest : public QObject {
   // would freeze the window, /dev/zero never ends.
   void FilesTheEditorCannotHoldAreRefused() {
     Session s;
-    QVERIFY(s.docs()->OpenFile(s.Make("a.txt", "kept")));
+    QVERIFY(s.Open(s.Make("a.txt", "kept")));
     QCOMPARE(mkfifo((s.dir / "fifo").c_str(), 0600), 0);
     {
       std::ofstream big(s.dir / "big.txt", std::ios::binary);
@@ -82,7 +82,7 @@ class DocumentsTest : public QObject {
         {s.Path("big.txt"), "файл больше 128 МБ"},
     };
     for (const auto& c : cases) {
-      QVERIFY(!s.docs()->OpenFile(c.path));
+      QVERIFY(!s.Open(c.path));
       QVERIFY2(s.dialogs.LastText().find(c.reason) != std::string::npos,
                s.dialogs.LastText().c_str());
       QCOMPARE(s.Text(), std::string("kept"));
