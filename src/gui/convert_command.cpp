@@ -98,8 +98,11 @@ void ConvertCommand::OpenProgressWindow() {
 void ConvertCommand::CloseProgressWindow() {
   if (progress_ == nullptr) return;
   // Input given to the disabled window meanwhile is thrown away here, not
-  // carried out once it is enabled again.
+  // carried out once it is enabled again. Nothing is drawn for it: the
+  // window is drawn enabled right after.
+  window_->setUpdatesEnabled(false);
   QCoreApplication::processEvents();
+  window_->setUpdatesEnabled(true);
   window_->setEnabled(true);
   progress_.reset();
 }

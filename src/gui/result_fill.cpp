@@ -16,10 +16,7 @@ ResultFill::ResultFill(Editor* editor)
     : editor_(editor),
       events_(editor->SendScintilla(Sci::SCI_GETMODEVENTMASK)) {
   editor_->SendScintilla(Sci::SCI_SETUNDOCOLLECTION, 0ul);
-  editor_->SendScintilla(
-      Sci::SCI_SETMODEVENTMASK,
-      static_cast<unsigned long>(
-          events_ & ~(Sci::SC_MOD_INSERTTEXT | Sci::SC_MOD_DELETETEXT)));
+  editor_->SendScintilla(Sci::SCI_SETMODEVENTMASK, 0ul);
 }
 
 ResultFill::~ResultFill() {

@@ -11,8 +11,10 @@ class Editor;
 // over, so that the window can take events between the pieces. The first
 // piece replaces what the editor held. Meanwhile the editor records no undo
 // step (undo acts on the source editor only; recording the table would copy
-// it) and sends no insert notices (each would copy the whole text for
-// accessibility); both come back when the fill ends.
+// it) and sends no change notices: for each of them the editor counts the
+// characters up to the change, or copies the whole text, for accessibility,
+// which makes every piece cost as much as all the text before it. Both come
+// back when the fill ends.
 class ResultFill {
  public:
   explicit ResultFill(Editor* editor);

@@ -269,9 +269,9 @@ class ConvertTest : public QObject {
     QFETCH(int, answer);
     Fixture f;
     f.dialogs.answers = {Button(answer)};
-    // About 12 MB of table: the run takes events many times while it fills.
+    // About 30 MB of table: the run takes events many times while it fills.
     const QString text =
-        QStringLiteral("Прогресс преобразования ").repeated(50000);
+        QStringLiteral("Прогресс преобразования ").repeated(125000);
     Editor* result = f.window->result_editor();
     bool clicked = false;
     QTimer poll;
