@@ -294,16 +294,29 @@ int ChooseProfile(const CliOptions& options, const Streams& streams,
   return kExitOk;
 }
 
-int RunTable(const CliOptions& options, const Streams& streams) {
+// The profile and the text of a table or preview run, or the status to
+// end with.
+struct ProfileAndText {
   ProfileRecord profile;
-  if (const int status = ChooseProfile(options, streams, &profile);
-      status != kExitOk) {
-    return status;
-  }
+  std::optional<InputText> input;
+  int status = kExitOk;
+};
 
-  std::optional<InputText> input = OpenText(options, streams);
-  if (!input) return kExitFileError;
-  DecodingTextReader& text = *input->reader;
+ProfileAndText ChooseProfileAndText(const CliOptions& options,
+                                    const Streams& streams) {
+  ProfileAndText chosen;
+  chosen.status = ChooseProfile(options, streams, &chosen.profile);
+  if (chosen.status != kExitOk) return chosen;
+  chosen.input = OpenText(options, streams);
+  if (!chosen.input) chosen.status = kExitFileError;
+  return chosen;
+}
+
+int RunTable(const CliOptions& options, const Streams& streams) {
+  ProfileAndText chosen = ChooseProfileAndText(options, streams);
+  if (chosen.status != kExitOk) return chosen.status;
+  const ProfileRecord& profile = chosen.profile;
+  DecodingTextReader& text = *chosen.input->reader;
 
   // The table follows the text's encoding unless a terminal or the options
   // say otherwise.
@@ -380,14 +393,11 @@ int RunTable(const CliOptions& options, const Streams& streams) {
 }
 
 int RunPreview(const CliOptions& options, const Streams& streams) {
-  ProfileRecord profile;
-  if (const int status = ChooseProfile(options, streams, &profile);
-      status != kExitOk) {
-    return status;
-  }
+  ProfileAndText chosen = ChooseProfileAndText(options, streams);
+  if (chosen.status != kExitOk) return chosen.status;
+  const ProfileRecord& profile = chosen.profile;
+  const std::optional<InputText>& input = chosen.input;
   // Characters outside the code page are reported as marks, one by one.
-  std::optional<InputText> input = OpenText(options, streams);
-  if (!input) return kExitFileError;
   std::string text;
   for (std::string_view chunk; !(chunk = input->reader->Next()).empty();) {
     text += chunk;

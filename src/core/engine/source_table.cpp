@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 
 #include "core/engine/char_map.h"
 #include "core/engine/code_mapping.h"
@@ -442,33 +443,42 @@ TRULVEX_INLINE_CALLS char* TableLayout::WritePiecesWith(
   return dst;
 }
 
+namespace {
+
 // Pieces and blocks shorter than this go slot by slot: loading the vector
 // tables would cost more than it saves.
 constexpr std::size_t kVectorFrom = 16;
 
-char* TableLayout::WriteNumbers(std::string_view chars, bool ends_piece,
-                                char* dst, std::uint64_t* count) const {
-  switch (copy_) {
+// Calls `write` with the copy width as a compile-time constant.
+template <typename Write>
+char* WithCopy(TableLayout::Copy copy, const Write& write) {
+  using Copy = TableLayout::Copy;
+  switch (copy) {
     case Copy::kHalf:
-#if TRULVEX_VECTOR_MAPPING
-      if (hex_groups_ && chars.size() >= kVectorFrom) {
-        return HexNumbers<Copy::kHalf>::Numbers(*this, chars, ends_piece, dst,
-                                                count);
-      }
-#endif
-      return WriteNumbersWith<Copy::kHalf, true>(chars, ends_piece, dst, count);
+      return write(std::integral_constant<Copy, Copy::kHalf>());
     case Copy::kSlot:
-#if TRULVEX_VECTOR_MAPPING
-      if (hex_groups_ && chars.size() >= kVectorFrom) {
-        return HexNumbers<Copy::kSlot>::Numbers(*this, chars, ends_piece, dst,
-                                                count);
-      }
-#endif
-      return WriteNumbersWith<Copy::kSlot, true>(chars, ends_piece, dst, count);
+      return write(std::integral_constant<Copy, Copy::kSlot>());
     case Copy::kDirect:
       break;
   }
-  return WriteNumbersWith<Copy::kDirect, true>(chars, ends_piece, dst, count);
+  return write(std::integral_constant<Copy, Copy::kDirect>());
+}
+
+}  // namespace
+
+char* TableLayout::WriteNumbers(std::string_view chars, bool ends_piece,
+                                char* dst, std::uint64_t* count) const {
+  return WithCopy(copy_, [&](auto copy) {
+    constexpr Copy kCopy = decltype(copy)::value;
+#if TRULVEX_VECTOR_MAPPING
+    if constexpr (kCopy != Copy::kDirect) {
+      if (hex_groups_ && chars.size() >= kVectorFrom) {
+        return HexNumbers<kCopy>::Numbers(*this, chars, ends_piece, dst, count);
+      }
+    }
+#endif
+    return WriteNumbersWith<kCopy, true>(chars, ends_piece, dst, count);
+  });
 }
 
 char* TableLayout::WritePiece(std::string_view piece, char* dst) const {
@@ -477,27 +487,17 @@ char* TableLayout::WritePiece(std::string_view piece, char* dst) const {
 
 char* TableLayout::WritePieces(std::string_view text, std::size_t length,
                                char* dst) const {
-  switch (copy_) {
-    case Copy::kHalf:
+  return WithCopy(copy_, [&](auto copy) {
+    constexpr Copy kCopy = decltype(copy)::value;
 #if TRULVEX_VECTOR_MAPPING
+    if constexpr (kCopy != Copy::kDirect) {
       if (hex_groups_ && length >= 8) {
-        return HexNumbers<Copy::kHalf>::Pieces(*this, text, length, dst);
+        return HexNumbers<kCopy>::Pieces(*this, text, length, dst);
       }
+    }
 #endif
-      return WritePiecesWith(text, length, dst,
-                             SlotNumbers<Copy::kHalf>{*this});
-    case Copy::kSlot:
-#if TRULVEX_VECTOR_MAPPING
-      if (hex_groups_ && length >= 8) {
-        return HexNumbers<Copy::kSlot>::Pieces(*this, text, length, dst);
-      }
-#endif
-      return WritePiecesWith(text, length, dst,
-                             SlotNumbers<Copy::kSlot>{*this});
-    case Copy::kDirect:
-      break;
-  }
-  return WritePiecesWith(text, length, dst, SlotNumbers<Copy::kDirect>{*this});
+    return WritePiecesWith(text, length, dst, SlotNumbers<kCopy>{*this});
+  });
 }
 
 void FormatLinePiece(std::string_view piece, const ProfileRecord& profile,
