@@ -149,9 +149,15 @@ std::unique_ptr<AtomicFileWriter> AtomicFileWriter::Begin(
   }
 
   if (!in_place) {
-    const int descriptor = CreateTemp(target->path, temp_mode, &writer->temp_);
+    int descriptor;
+    {
+      const HeldSignals held;
+      descriptor = CreateTemp(target->path, temp_mode, &writer->temp_);
+      if (descriptor >= 0) {
+        writer->cleanup_ = std::make_unique<SignalCleanup>(writer->temp_);
+      }
+    }
     if (descriptor < 0) return fail(LastError());
-    writer->cleanup_ = std::make_unique<SignalCleanup>(writer->temp_);
     // A file the caller could not give the old owner and group is written
     // in place instead, so that it keeps them.
     if (writer->keep_ && (old.st_uid != geteuid() || old.st_gid != getegid()) &&

@@ -71,4 +71,21 @@ SignalCleanup::~SignalCleanup() {
   g_slots[slot_].claimed.store(false);
 }
 
+HeldSignals::HeldSignals() {
+#if !defined(_WIN32)
+  sigset_t held;
+  sigemptyset(&held);
+  for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+    sigaddset(&held, signal_number);
+  }
+  pthread_sigmask(SIG_BLOCK, &held, &previous_);
+#endif
+}
+
+HeldSignals::~HeldSignals() {
+#if !defined(_WIN32)
+  pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+#endif
+}
+
 }  // namespace trulvex

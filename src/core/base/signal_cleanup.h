@@ -3,6 +3,10 @@
 
 #include <filesystem>
 
+#if !defined(_WIN32)
+#include <signal.h>
+#endif
+
 namespace trulvex {
 
 // Makes SIGINT, SIGTERM and SIGHUP remove the helper files registered
@@ -22,6 +26,22 @@ class SignalCleanup {
 
  private:
   int slot_ = -1;
+};
+
+// Holds SIGINT, SIGTERM and SIGHUP back while it lives, so that a helper
+// file is never made without being registered: a signal that comes in
+// between is delivered once it ends, and the file is removed.
+class HeldSignals {
+ public:
+  HeldSignals();
+  ~HeldSignals();
+  HeldSignals(const HeldSignals&) = delete;
+  HeldSignals& operator=(const HeldSignals&) = delete;
+
+ private:
+#if !defined(_WIN32)
+  sigset_t previous_;
+#endif
 };
 
 }  // namespace trulvex
