@@ -1,6 +1,8 @@
 #include "core/base/regular_file.h"
 
 #include <cerrno>
+#include <new>
+#include <utility>
 
 #include "core/base/file_error.h"
 #include "core/base/open_file.h"
@@ -58,5 +60,31 @@ std::FILE* OpenRegularFile(const std::filesystem::path& path,
 }
 
 #endif
+
+bool ReadRegularFile(const std::filesystem::path& path, std::string* bytes,
+                     std::error_code* error, std::uint64_t max_bytes) {
+  std::error_code ignored;
+  std::error_code& reason = error != nullptr ? *error : ignored;
+  const UniqueFile file(OpenRegularFile(path, max_bytes, &reason));
+  if (!file) return false;
+  try {
+    // To its end, not to the size it had when opened: it may be growing.
+    std::string content;
+    char buffer[1 << 16];
+    std::size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
+      content.append(buffer, got);
+    }
+    if (std::ferror(file.get())) {
+      reason = std::make_error_code(std::errc::io_error);
+      return false;
+    }
+    *bytes = std::move(content);
+    return true;
+  } catch (const std::bad_alloc&) {
+    reason = std::make_error_code(std::errc::not_enough_memory);
+    return false;
+  }
+}
 
 }  // namespace trulvex

@@ -1,7 +1,6 @@
 #include "core/profiles/preference_file.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <fstream>
 #include <memory>
 #include <new>
@@ -11,8 +10,8 @@
 
 #include "core/base/atomic_file.h"
 #include "core/base/cp1251.h"
-#include "core/base/file_error.h"
 #include "core/base/preference_value.h"
+#include "core/base/regular_file.h"
 
 namespace trulvex {
 namespace fs = std::filesystem;
@@ -63,20 +62,6 @@ std::string Utf8ToStoredCp1251(std::string_view utf8) {
   return out;
 }
 
-bool ReadWholeFile(const fs::path& path, std::string* bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in.is_open()) return false;
-  std::error_code error;
-  const std::uintmax_t size = fs::file_size(path, error);
-  if (!error) bytes->reserve(static_cast<std::size_t>(size));
-  std::string chunk(std::size_t{1} << 16, '\0');
-  while (in.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) ||
-         in.gcount() > 0) {
-    bytes->append(chunk.data(), static_cast<std::size_t>(in.gcount()));
-  }
-  return !in.bad();
-}
-
 }  // namespace
 
 PreferenceFile::~PreferenceFile() { Close(); }
@@ -84,22 +69,10 @@ PreferenceFile::~PreferenceFile() { Close(); }
 bool PreferenceFile::Open(const fs::path& path) {
   Close();
   error_.clear();
-  const fs::file_status status = fs::status(path, error_);
-  if (error_) return false;
-  if (!fs::is_regular_file(status)) {
-    error_ = fs::exists(status)
-                 ? make_error_code(FileErrc::kNotRegularFile)
-                 : std::make_error_code(std::errc::no_such_file_or_directory);
-    return false;
-  }
   const bool writable = !IsReadOnlyFile(path);
   try {
     std::string bytes;
-    errno = 0;
-    if (!ReadWholeFile(path, &bytes)) {
-      error_ = {errno != 0 ? errno : EIO, std::generic_category()};
-      return false;
-    }
+    if (!ReadRegularFile(path, &bytes, &error_)) return false;
     Load(bytes);
   } catch (const std::bad_alloc&) {
     // A file too large for memory is a file that cannot be read.

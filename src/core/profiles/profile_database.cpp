@@ -1,7 +1,5 @@
 #include "core/profiles/profile_database.h"
 
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <new>
 #include <system_error>
@@ -12,6 +10,7 @@
 #include "core/base/error_reason.h"
 #include "core/base/file_lock.h"
 #include "core/base/path_bytes.h"
+#include "core/base/regular_file.h"
 
 namespace trulvex {
 namespace fs = std::filesystem;
@@ -34,16 +33,6 @@ bool ReplaceFile(const fs::path& path, std::string_view bytes,
 
 void SetError(std::error_code* out, std::error_code error) {
   if (out != nullptr) *out = error;
-}
-
-bool ReadWholeFile(const fs::path& path, std::string* bytes) {
-  std::error_code error;
-  if (!fs::is_regular_file(path, error)) return false;
-  std::ifstream in(path, std::ios::binary);
-  if (!in.is_open()) return false;
-  bytes->assign(std::istreambuf_iterator<char>(in),
-                std::istreambuf_iterator<char>());
-  return !in.bad();
 }
 
 // A marked (UTF-8) file holds each name byte as the code point of the same
@@ -260,7 +249,7 @@ bool RenameProfile(const fs::path& database, std::string_view old_name,
   if (!lock) return SetError(error, reason), false;
   std::string bytes;
   try {
-    if (!ReadWholeFile(database, &bytes)) return false;
+    if (!ReadRegularFile(database, &bytes)) return false;
     // Nothing to rename: the save that follows creates the profile.
     if (bytes.empty()) return true;
     const bool marked = bytes.starts_with(kUtf8Bom);

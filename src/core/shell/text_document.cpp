@@ -91,27 +91,7 @@ std::string StartingFolder(std::string_view recent_entry) {
 
 bool ReadTextFile(const std::filesystem::path& path, std::string* bytes,
                   std::error_code* error, std::uint64_t max_bytes) {
-  std::error_code ignored;
-  std::error_code& reason = error != nullptr ? *error : ignored;
-  const UniqueFile file(OpenRegularFile(path, max_bytes, &reason));
-  if (!file) return false;
-  try {
-    std::string content;
-    char buffer[1 << 16];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
-      content.append(buffer, got);
-    }
-    if (std::ferror(file.get())) {
-      reason = std::make_error_code(std::errc::io_error);
-      return false;
-    }
-    *bytes = std::move(content);
-    return true;
-  } catch (const std::bad_alloc&) {
-    reason = std::make_error_code(std::errc::not_enough_memory);
-    return false;
-  }
+  return ReadRegularFile(path, bytes, error, max_bytes);
 }
 
 bool WriteTextFile(const std::filesystem::path& path, std::string_view bytes) {
