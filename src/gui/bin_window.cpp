@@ -262,8 +262,10 @@ void BinWindow::Convert() {
   };
   BinOutcome outcome;
   try {
-    outcome = StartBinConversion(ToFilePath(path), host_->SourceText(),
-                                 Current(), append_at_end);
+    // A FIFO without a reader is refused at once: the window never waits.
+    outcome =
+        StartBinConversion(ToFilePath(path), host_->SourceText(), Current(),
+                           append_at_end, nullptr, {.wait_for_reader = false});
   } catch (const std::bad_alloc&) {
     outcome = BinOutcome::kOutOfMemory;
   }

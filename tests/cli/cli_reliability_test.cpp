@@ -121,6 +121,22 @@ TEST(CliReliabilityTest, UnwrittenStandardStreamsFail) {
   EXPECT_EQ(Shell(kCli + " table " + Q(dir / "none.txt") + " 2>/dev/full"), 3);
 }
 
+// A file to change must be a regular one: a FIFO no one reads is refused
+// at once, never waited on, and so is a device.
+TEST(CliReliabilityTest, ExistingTargetThatIsNoRegularFileIsRefusedAtOnce) {
+  TempDir dir;
+  WriteFile(dir / "in.txt", "AB");
+  ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+  for (const std::string& target :
+       {(dir / "fifo").string(), std::string("/dev/null")}) {
+    const CliResult result = RunCliOn(
+        {"bin", "-o", target, "--existing", (dir / "in.txt").string()});
+    EXPECT_EQ(result.status, kExitFileError) << target;
+    EXPECT_NE(result.err.find("это не обычный файл"), std::string::npos)
+        << result.err;
+  }
+}
+
 // Standard output as a target is written in order, never replaced.
 TEST(CliReliabilityTest, StandardOutputTargetKeepsWhatCameBefore) {
   TempDir dir;

@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
@@ -226,21 +228,26 @@ class BinWindowTest : public QObject {
     Fixture f;
     BinWindow* bin = f.Open();
     const QString missing = f.Path("no/such/dir/rom.bin");
+    // A FIFO no one reads must not hold the window.
+    const QString fifo = f.Path("fifo.bin");
+    QCOMPARE(mkfifo((f.dir / "fifo.bin").c_str(), 0600), 0);
     const struct {
       QString path, text, message;
     } cases[] = {
         {{}, "ABC", "Не указан путь к файлу!"},
         {f.Path("rom.bin"), {}, "Отсутствует преобразуемый текст"},
-        {missing, "ABC", "Не удалось создать файл \n\"" + missing + "\""}};
+        {missing, "ABC", "Не удалось создать файл \n\"" + missing + "\""},
+        {fifo, "ABC", "Не удалось создать файл \n\"" + fifo + "\""}};
     for (const auto& c : cases) {
       if (!c.path.isEmpty()) f.Choose(bin, c.path);
       f.window->source_editor()->SetText(c.text);
       bin->convert_button()->click();
       QCOMPARE(f.Last(), c.message);
     }
-    QCOMPARE(f.dialogs.shown.size(), std::size_t{3});
+    QCOMPARE(f.dialogs.shown.size(), std::size_t{4});
     QVERIFY(testing::FileNames(f.dir.path()) ==
-            (std::vector<std::string>{"Preferences.ini", "Profile.prof"}));
+            (std::vector<std::string>{"Preferences.ini", "Profile.prof",
+                                      "fifo.bin"}));
   }
 };
 

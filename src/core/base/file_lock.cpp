@@ -62,36 +62,41 @@ std::optional<FileLock> FileLock::Acquire(const fs::path& path,
   const auto deadline = std::chrono::steady_clock::now() + wait;
   auto pause = std::chrono::milliseconds(5);
   for (;;) {
-    bool own_file = true;
-    // A link planted in place of the lock file is not followed.
-    int descriptor = open(lock_file.c_str(),
-                          O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (descriptor < 0) {
-      // No lock file here: the data file itself, which is then written in
-      // place and so keeps its inode.
-      own_file = false;
-      descriptor = open(target->path.c_str(), O_RDONLY | O_CLOEXEC);
-      if (descriptor < 0) return lock;
-    }
-    switch (TryLock(descriptor)) {
-      case TryResult::kLocked:
-        if (!own_file || StillNamed(descriptor, lock_file)) {
-          lock.descriptor_ = descriptor;
-          if (own_file) {
-            lock.lock_file_ = lock_file;
-            lock.cleanup_ = std::make_unique<SignalCleanup>(lock_file);
+    {
+      // A lock file made here is registered for removal before any signal
+      // can end the process.
+      const HeldSignals held;
+      bool own_file = true;
+      // A link planted in place of the lock file is not followed.
+      int descriptor = open(lock_file.c_str(),
+                            O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+      if (descriptor < 0) {
+        // No lock file here: the data file itself, which is then written in
+        // place and so keeps its inode.
+        own_file = false;
+        descriptor = open(target->path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (descriptor < 0) return lock;
+      }
+      switch (TryLock(descriptor)) {
+        case TryResult::kLocked:
+          if (!own_file || StillNamed(descriptor, lock_file)) {
+            lock.descriptor_ = descriptor;
+            if (own_file) {
+              lock.lock_file_ = lock_file;
+              lock.cleanup_ = std::make_unique<SignalCleanup>(lock_file);
+            }
+            return lock;
           }
+          close(descriptor);
+          continue;  // the file was removed under us: take the new one
+        case TryResult::kUnsupported:
+          close(descriptor);
+          if (own_file) unlink(lock_file.c_str());
           return lock;
-        }
-        close(descriptor);
-        continue;  // the file was removed under us: take the new one
-      case TryResult::kUnsupported:
-        close(descriptor);
-        if (own_file) unlink(lock_file.c_str());
-        return lock;
-      case TryResult::kBusy:
-        close(descriptor);
-        break;
+        case TryResult::kBusy:
+          close(descriptor);
+          break;
+      }
     }
     if (std::chrono::steady_clock::now() >= deadline) {
       *error = make_error_code(FileErrc::kLockTimeout);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #if !defined(_WIN32)
+#include <pthread.h>
 #include <unistd.h>
 #endif
 

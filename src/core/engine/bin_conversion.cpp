@@ -11,6 +11,7 @@
 #include "core/base/error_reason.h"
 #include "core/base/file_error.h"
 #include "core/base/file_lock.h"
+#include "core/base/write_target.h"
 #include "core/engine/code_mapping.h"
 #include "core/engine/text_preparation.h"
 
@@ -84,9 +85,10 @@ BinOutcome WriteFailed(const AtomicFileWriter& writer,
 }
 
 BinOutcome WriteNewFile(const fs::path& target, std::string_view first,
-                        CodeReader& codes, std::error_code* reason) {
+                        CodeReader& codes, std::error_code* reason,
+                        const WriteOptions& write) {
   std::unique_ptr<AtomicFileWriter> writer =
-      AtomicFileWriter::Begin(target, reason);
+      AtomicFileWriter::Begin(target, reason, write);
   if (!writer) return BinOutcome::kCreateFailed;
   std::uint64_t count = 0;
   if (!WriteCodeStream(first, codes, WriterSink(*writer), &count)) {
@@ -100,6 +102,15 @@ BinOutcome WriteExistingFile(const fs::path& target, std::string_view first,
                              CodeReader& codes, const BinOptions& options,
                              const AppendPastEndQuestion& ask,
                              std::error_code* reason) {
+  // A stream or device holds no bytes to keep or to insert among: refused
+  // before anything is opened, so that a FIFO cannot hold the caller.
+  const std::optional<WriteTarget> found = FindWriteTarget(target, reason);
+  if (!found) return BinOutcome::kOpenFailed;
+  if (found->kind == WriteTarget::Kind::kDescriptor ||
+      found->kind == WriteTarget::Kind::kSpecial) {
+    *reason = std::make_error_code(std::errc::not_supported);
+    return BinOutcome::kOpenFailed;
+  }
   // From reading the old bytes to putting the new file in place, no other
   // writer may change the file.
   const std::optional<FileLock> lock = FileLock::Acquire(target, reason);
@@ -107,10 +118,11 @@ BinOutcome WriteExistingFile(const fs::path& target, std::string_view first,
     return *reason == FileErrc::kLockTimeout ? BinOutcome::kBusy
                                              : BinOutcome::kOpenFailed;
   }
+  // Should a FIFO take the file's place meanwhile, it is opened without
+  // waiting and refused all the same.
   std::unique_ptr<AtomicFileWriter> writer =
-      AtomicFileWriter::Begin(target, reason);
+      AtomicFileWriter::Begin(target, reason, {.wait_for_reader = false});
   if (!writer) return BinOutcome::kOpenFailed;
-  // A stream or device holds no bytes to keep or to insert among.
   if (writer->mode() == AtomicFileWriter::Mode::kDirect) {
     *reason = std::make_error_code(std::errc::not_supported);
     return BinOutcome::kOpenFailed;
@@ -164,14 +176,14 @@ BinOutcome WithFirstCode(CodeReader& codes, const BinOptions& options,
 
 BinOutcome WriteCodes(const fs::path& path, CodeReader& codes,
                       const BinOptions& options,
-                      const AppendPastEndQuestion& ask,
-                      std::error_code* reason) {
+                      const AppendPastEndQuestion& ask, std::error_code* reason,
+                      const WriteOptions& write = {}) {
   std::error_code ignored;
   if (reason == nullptr) reason = &ignored;
   return WithFirstCode(codes, options, [&](std::string_view first) {
     return options.SaveFile == 1
                ? WriteExistingFile(path, first, codes, options, ask, reason)
-               : WriteNewFile(path, first, codes, reason);
+               : WriteNewFile(path, first, codes, reason, write);
   });
 }
 
@@ -203,19 +215,21 @@ std::uint64_t ParseStartAddress(std::string_view field) {
 BinOutcome StartBinConversion(const fs::path& path, std::string text,
                               const BinOptions& options,
                               const AppendPastEndQuestion& ask,
-                              std::error_code* reason) {
+                              std::error_code* reason,
+                              const WriteOptions& write) {
   StringTextReader reader(text);
-  return StartBinConversion(path, reader, options, ask, reason);
+  return StartBinConversion(path, reader, options, ask, reason, write);
 }
 
 BinOutcome StartBinConversion(const fs::path& path, TextReader& text,
                               const BinOptions& options,
                               const AppendPastEndQuestion& ask,
-                              std::error_code* reason) {
+                              std::error_code* reason,
+                              const WriteOptions& write) {
   if (path.empty()) return BinOutcome::kNoPath;
   try {
     CodeReader codes(&text, true, CleaningOf(options));
-    return WriteCodes(path, codes, options, ask, reason);
+    return WriteCodes(path, codes, options, ask, reason, write);
   } catch (const std::bad_alloc&) {
     return BinOutcome::kOutOfMemory;
   }

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "core/base/atomic_file.h"
 #include "core/base/text_reader.h"
 #include "core/base/user_message.h"
 
@@ -49,15 +50,19 @@ using AppendPastEndQuestion = std::function<bool(const UserMessage&)>;
 // text is read once, chunk by chunk: the file is first touched when the
 // first code is known, and stays as it was when anything fails. When the
 // file cannot be made, opened or written, `reason` (if given) receives the
-// system's error.
+// system's error. `write` says how a new file that is a FIFO is opened (a
+// window must not wait for a reader); an existing file to change must be
+// a regular one.
 BinOutcome StartBinConversion(const std::filesystem::path& path,
                               std::string text, const BinOptions& options,
                               const AppendPastEndQuestion& ask,
-                              std::error_code* reason = nullptr);
+                              std::error_code* reason = nullptr,
+                              const WriteOptions& write = {});
 BinOutcome StartBinConversion(const std::filesystem::path& path,
                               TextReader& text, const BinOptions& options,
                               const AppendPastEndQuestion& ask,
-                              std::error_code* reason = nullptr);
+                              std::error_code* reason = nullptr,
+                              const WriteOptions& write = {});
 
 // Where the codes go when they go to no file (standard output): true while
 // the bytes were taken.
