@@ -1,9 +1,11 @@
 // The character passes: the vector and portable forms agree, flattening in
 // one pass equals flattening first, and a text passed in pieces gives what
-// the whole text gives.
+// the whole text gives; so do the BIN codes of a text read in chunks,
+// cleaned or not.
 #include <string>
 #include <vector>
 
+#include "core/engine/bin_conversion.h"
 #include "core/engine/code_mapping.h"
 #include "core/engine/text_preparation.h"
 #include "fuzz/fuzz_support.h"
@@ -44,5 +46,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes,
     }
     FUZZ_CHECK(streamed == whole);
   }
+
+  trulvex::BinOptions options;
+  options.DelErrSunmol = static_cast<int>(cut_seed % 3);
+  options.DelSpace = static_cast<int>(cut_seed / 3 % 3);
+  options.CountSpace = static_cast<int>(cut_seed / 9 % 5);
+  const std::string codes = trulvex::MapToLcdCodes(
+      trulvex::CleanText(trulvex::FlattenText(text), options.DelSpace,
+                         options.CountSpace, options.DelErrSunmol));
+  trulvex::fuzz::ChunkedReader reader(text, cut_seed / 45, cut_seed % 2 == 0);
+  std::string sent;
+  const trulvex::BinOutcome outcome =
+      trulvex::StartBinConversion(reader, options, [&sent](std::string_view b) {
+        sent.append(b);
+        return true;
+      });
+  FUZZ_CHECK(sent == codes);
+  FUZZ_CHECK((outcome == trulvex::BinOutcome::kSuccess) == !codes.empty());
   return 0;
 }

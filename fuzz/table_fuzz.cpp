@@ -7,7 +7,6 @@
 #include <optional>
 #include <string>
 
-#include "core/base/text_reader.h"
 #include "core/engine/code_mapping.h"
 #include "core/engine/conversion_run.h"
 #include "core/engine/profile_record.h"
@@ -18,39 +17,8 @@
 namespace {
 
 using trulvex::ProfileRecord;
+using trulvex::fuzz::ChunkedReader;
 using trulvex::fuzz::StorableText;
-
-// The text in chunks whose sizes follow `seed`; `once` hides its length and
-// refuses a second reading, as a pipe does.
-class ChunkedReader : public trulvex::TextReader {
- public:
-  ChunkedReader(std::string_view text, std::size_t seed, bool once)
-      : text_(text), step_(seed % 61 + 1), once_(once) {}
-  std::string_view Next() override {
-    const std::string_view next = text_.substr(at_, step_);
-    at_ += next.size();
-    step_ = (step_ * 7 + 3) % 61 + 1;
-    return next;
-  }
-  bool LfFollows() override {
-    return text_.find('\n', at_) != std::string_view::npos;
-  }
-  bool failed() const override { return false; }
-  std::optional<std::uint64_t> LengthBound() const override {
-    if (once_) return std::nullopt;
-    return text_.size();
-  }
-  bool Rewind() override {
-    at_ = 0;
-    return !once_;
-  }
-
- private:
-  std::string_view text_;
-  std::size_t step_;
-  bool once_;
-  std::size_t at_ = 0;
-};
 
 class Watcher : public trulvex::ConversionObserver {
  public:

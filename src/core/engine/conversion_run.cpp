@@ -189,13 +189,13 @@ class Run {
         status_ = Flush() ? RunStatus::kStopped : RunStatus::kOutputFailed;
         return false;
       }
-      written = WriteWatched(piece);
+      written = WriteInParts(piece);
     } else if (layout_.PieceRoom(piece.size()) <= kPieceRoom) {
       out_.CommitTo(layout_.WritePiece(
           piece, out_.Reserve(layout_.PieceRoom(piece.size()))));
       written = FlushIfFull();
     } else {
-      written = WriteInBlocks(piece);
+      written = WriteInParts(piece);
     }
     offset_ += raw.size();
     return written;
@@ -217,36 +217,28 @@ class Run {
     return FlushIfFull();
   }
 
-  // A long piece, a block of characters at a time.
-  bool WriteInBlocks(std::string_view piece) {
-    if (!WriteLineStart(piece)) return false;
-    std::uint64_t count = 0;
-    for (std::size_t at = 0; at < piece.size(); at += block_chars_) {
-      const std::string_view block = piece.substr(at, block_chars_);
-      const bool last = at + block.size() == piece.size();
-      char* dst = out_.Reserve(layout_.NumbersRoom(block.size()));
-      out_.CommitTo(layout_.WriteNumbers(block, last, dst, &count));
-      if (!FlushIfFull()) return false;
-    }
-    out_.CommitTo(layout_.WriteTail(count, out_.Reserve(layout_.TailRoom())));
-    return FlushIfFull();
-  }
-
-  // Shows progress after every character and may stop between two.
-  bool WriteWatched(std::string_view piece) {
+  // A piece in parts: its numbers a block of characters at a time, so that
+  // the room taken ahead stays bounded; a watched run shows progress after
+  // every character and may stop between two.
+  bool WriteInParts(std::string_view piece) {
     if (!WriteLineStart(piece)) return false;
     std::uint64_t count = 0;
     for (std::size_t start = 0; start < piece.size(); start += block_chars_) {
-      const std::size_t end = std::min(piece.size(), start + block_chars_);
-      char* dst = out_.Reserve(layout_.NumbersRoom(end - start));
-      for (std::size_t k = start; k < end; ++k) {
-        const bool last = k + 1 == piece.size();
-        dst = layout_.WriteNumbers(piece.substr(k, 1), last, dst, &count);
-        observer_->Progressed(offset_ + k + 3);
-        if (!last && observer_->StopRequested()) {
-          out_.CommitTo(dst);
-          status_ = Flush() ? RunStatus::kStopped : RunStatus::kOutputFailed;
-          return false;
+      const std::string_view block = piece.substr(start, block_chars_);
+      const bool last_block = start + block.size() == piece.size();
+      char* dst = out_.Reserve(layout_.NumbersRoom(block.size()));
+      if (observer_ == nullptr) {
+        dst = layout_.WriteNumbers(block, last_block, dst, &count);
+      } else {
+        for (std::size_t k = 0; k < block.size(); ++k) {
+          const bool last = last_block && k + 1 == block.size();
+          dst = layout_.WriteNumbers(block.substr(k, 1), last, dst, &count);
+          observer_->Progressed(offset_ + start + k + 3);
+          if (!last && observer_->StopRequested()) {
+            out_.CommitTo(dst);
+            status_ = Flush() ? RunStatus::kStopped : RunStatus::kOutputFailed;
+            return false;
+          }
         }
       }
       out_.CommitTo(dst);

@@ -5,15 +5,19 @@
 #include <cstdint>
 #include <filesystem>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "core/engine/code_mapping.h"
+#include "core/engine/text_preparation.h"
 #include "test_support.h"
 
 namespace trulvex {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::ChunkedTextReader;
 using testing::Cp;
 using testing::FileNames;
 using testing::kNoSymlinks;
@@ -169,6 +173,53 @@ TEST(BinConversionTest, ReplacingKeepsPermissionsAndSymlinks) {
   }
   if (fs::exists("/dev/full")) {  // a failed write is not a success
     EXPECT_EQ(Convert("/dev/full", "AB", {}), BinOutcome::kWriteFailed);
+  }
+}
+
+// The codes of a text handed over in chunks of random sizes from one byte
+// up (line breaks, runs of spaces and CR LF split anywhere) are those of
+// the whole text flattened, cleaned and mapped in one go.
+TEST(BinConversionTest, ChunkedTextGivesTheWholeTextsCodes) {
+  static const char* const kParts[] = {"\r",           "\n", "\r\n", "\n\r",
+                                       "\t",           " ",  "   ",  "Word",
+                                       "\xCF\xF0\xE8", "~{"};
+  std::mt19937 random(77);
+  for (int round = 0; round < 400; ++round) {
+    std::string text;
+    const std::size_t size =
+        random() % 5 == 0 ? random() % 5000 : random() % 60;
+    while (text.size() < size) {
+      if (random() % 4 == 0) {
+        text += static_cast<char>(random() % 256);
+      } else {
+        text += kParts[random() % std::size(kParts)];
+      }
+    }
+    BinOptions options;
+    options.DelErrSunmol = static_cast<int>(random() % 3);
+    options.DelSpace = static_cast<int>(random() % 3);
+    options.CountSpace =
+        random() % 6 == 0 ? 200 : static_cast<int>(random() % 4);
+    const std::string prepared =
+        CleanText(FlattenText(text), options.DelSpace, options.CountSpace,
+                  options.DelErrSunmol);
+    const std::string expected = MapToLcdCodes(prepared);
+    const BinOutcome outcome = !expected.empty() ? BinOutcome::kSuccess
+                               : prepared.empty()
+                                   ? BinOutcome::kNoText
+                                   : BinOutcome::kNothingDisplayable;
+    SCOPED_TRACE(::testing::Message() << "round " << round);
+    for (const std::size_t max_chunk : {1, 5, 4096}) {
+      ChunkedTextReader reader(text, random(), max_chunk, max_chunk == 5);
+      std::string codes;
+      ASSERT_EQ(StartBinConversion(reader, options,
+                                   [&codes](std::string_view bytes) {
+                                     codes.append(bytes);
+                                     return true;
+                                   }),
+                outcome);
+      ASSERT_EQ(codes, expected) << max_chunk;
+    }
   }
 }
 
