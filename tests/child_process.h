@@ -1,9 +1,12 @@
 #ifndef TRULVEX_TESTS_CHILD_PROCESS_H_
 #define TRULVEX_TESTS_CHILD_PROCESS_H_
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/base/path_bytes.h"
@@ -22,12 +25,25 @@
 
 namespace trulvex::testing {
 
+// Whether the tests run under Wine, which lacks some of Windows (a job's
+// memory limit among them).
+inline bool UnderWine() {
+#if defined(_WIN32)
+  return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") !=
+         nullptr;
+#else
+  return false;
+#endif
+}
+
 struct ChildOptions {
   // Files for standard input, output and error; empty: the null device.
-  std::filesystem::path in, out, err;
+  std::filesystem::path in = {}, out = {}, err = {};
   // The most memory the program may take, in bytes; 0: no limit. POSIX
   // limits its address space, Windows its committed memory (a job).
   std::uint64_t memory_limit = 0;
+  // Windows: a process group of its own, so that Interrupt can reach it.
+  bool interruptible = false;
 };
 
 // A program a test starts, to kill it half way or to hold it to a memory
@@ -65,6 +81,18 @@ class ChildProcess {
     TerminateProcess(process_, kKilledStatus);
 #else
     kill(pid_, SIGKILL);
+#endif
+  }
+
+  // Interrupts the program as Ctrl+C would: SIGINT on POSIX, Ctrl+Break on
+  // Windows (the one console event a program can send another; it needs
+  // `interruptible` and a console the two share). False when it cannot.
+  bool Interrupt() {
+    if (!running_) return false;
+#if defined(_WIN32)
+    return GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, process_id_) != 0;
+#else
+    return kill(pid_, SIGINT) == 0;
 #endif
   }
 
@@ -135,9 +163,11 @@ class ChildProcess {
     startup.hStdOutput = Inherited(options.out, true);
     startup.hStdError = Inherited(options.err, true);
     PROCESS_INFORMATION process{};
-    started_ = CreateProcessW(program.c_str(), command.data(), nullptr, nullptr,
-                              TRUE, CREATE_SUSPENDED, nullptr, nullptr,
-                              &startup, &process) != 0;
+    started_ = CreateProcessW(
+                   program.c_str(), command.data(), nullptr, nullptr, TRUE,
+                   CREATE_SUSPENDED |
+                       (options.interruptible ? CREATE_NEW_PROCESS_GROUP : 0),
+                   nullptr, nullptr, &startup, &process) != 0;
     for (HANDLE handle :
          {startup.hStdInput, startup.hStdOutput, startup.hStdError}) {
       if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
@@ -155,10 +185,12 @@ class ChildProcess {
     ResumeThread(process.hThread);
     CloseHandle(process.hThread);
     process_ = process.hProcess;
+    process_id_ = process.dwProcessId;
     running_ = true;
   }
 
   HANDLE process_ = nullptr;
+  DWORD process_id_ = 0;
   HANDLE job_ = nullptr;
 #else
   static void Redirect(const std::filesystem::path& path, int fd, int flags) {
@@ -200,6 +232,40 @@ class ChildProcess {
   bool running_ = false;
   int status_ = -1;
 };
+
+// Runs `body(i)` for i in 0..count-1 all at once, each in a process of its
+// own where the system can copy one (fork); on Windows each in a thread,
+// which a file lock keeps apart as it keeps processes apart. The number
+// of runs that returned false.
+inline int RunAtOnce(int count, const std::function<bool(int)>& body) {
+  int failed = 0;
+#if defined(_WIN32)
+  std::vector<std::thread> threads;
+  std::atomic<int> failures{0};
+  for (int i = 0; i < count; ++i) {
+    threads.emplace_back([&body, &failures, i] {
+      if (!body(i)) ++failures;
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  failed = failures.load();
+#else
+  std::vector<pid_t> children;
+  for (int i = 0; i < count; ++i) {
+    const pid_t child = fork();
+    if (child == 0) _exit(body(i) ? 0 : 1);
+    children.push_back(child);
+  }
+  for (const pid_t child : children) {
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child ||
+        !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+      ++failed;
+    }
+  }
+#endif
+  return failed;
+}
 
 }  // namespace trulvex::testing
 

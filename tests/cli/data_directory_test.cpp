@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "child_process.h"
 #include "test_support.h"
 
 #if defined(_WIN32)
@@ -63,10 +64,7 @@ int RunCopy(const fs::path& bin, const fs::path& home, const std::string& env,
 std::optional<fs::path> PerUserDirectory(const fs::path& home) {
 #if defined(_WIN32)
   (void)home;
-  if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") ==
-      nullptr) {
-    return std::nullopt;
-  }
+  if (!UnderWine()) return std::nullopt;
   wchar_t* known = nullptr;
   fs::path folder;
   if (SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DEFAULT, nullptr,

@@ -41,6 +41,12 @@ struct WriteOptions {
 //  - a standard stream or open descriptor (/dev/stdout, /dev/fd/N) and any
 //    device, FIFO or socket are written directly, in order, never
 //    replaced.
+// On Windows the temporary file is flushed and put in the file's place in
+// one step by the system's replace call, which gives it the old file's
+// security, attributes and creation time (a new name is moved there with
+// write-through), waiting a few seconds for a program that holds the file
+// open; hard links and a folder the caller may not write mean in place;
+// devices (NUL, CON) and pipes are written directly.
 class AtomicFileWriter {
  public:
   enum class Mode { kReplace, kInPlace, kDirect };
@@ -85,7 +91,7 @@ class AtomicFileWriter {
   // The metadata a replacement carries over; `keep_` when the target
   // existed.
   bool keep_ = false;
-  std::uint32_t mode_bits_ = 0;
+  std::uint32_t mode_bits_ = 0;  // POSIX: the mode; Windows: the attributes
   std::unique_ptr<SignalCleanup> cleanup_;
   bool failed_ = false;
   bool committed_ = false;

@@ -7,7 +7,16 @@
 #include "core/base/file_error.h"
 #include "core/base/write_target.h"
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <windows.h>
+
+#include <algorithm>
+
+#include "core/base/descriptor_io.h"
+#include "core/base/open_file.h"
+#include "core/base/path_bytes.h"
+#else
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -54,11 +63,9 @@ std::optional<FileLock> FileLock::Acquire(const fs::path& path,
       target->kind == WriteTarget::Kind::kSpecial) {
     return lock;
   }
-  const fs::path directory = target->path.has_parent_path()
-                                 ? target->path.parent_path()
-                                 : fs::path(".");
   const fs::path lock_file =
-      directory / HiddenSiblingName(target->path.filename().string(), ".lock");
+      DirectoryOf(target->path) /
+      HiddenSiblingName(target->path.filename().string(), ".lock");
   const auto deadline = std::chrono::steady_clock::now() + wait;
   auto pause = std::chrono::milliseconds(5);
   for (;;) {
@@ -119,15 +126,106 @@ void FileLock::Release() {
 
 #else
 
-std::optional<FileLock> FileLock::Acquire(const fs::path& path,
-                                          std::error_code* error,
-                                          std::chrono::milliseconds) {
-  error->clear();
-  if (!FindWriteTarget(path, error)) return std::nullopt;
-  return FileLock();
+namespace {
+
+enum class TryResult { kLocked, kBusy, kUnsupported };
+
+// Windows' locks are mandatory for the bytes they cover: one byte far past
+// any end is locked, so that a locked data file can still be read.
+TryResult TryLock(HANDLE handle) {
+  OVERLAPPED far_byte{};
+  far_byte.OffsetHigh = 0x7FFFFFFF;
+  if (LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0,
+                 1, 0, &far_byte)) {
+    return TryResult::kLocked;
+  }
+  const DWORD error = GetLastError();
+  return error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING
+             ? TryResult::kBusy
+             : TryResult::kUnsupported;
 }
 
-void FileLock::Release() {}
+constexpr DWORD kShareAll =
+    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// The lock file goes with its last handle, even when its holder is
+// killed: every opener asks for that. A link planted in its place is
+// opened as itself, not followed.
+HANDLE OpenLockFile(const fs::path& path) {
+  return CreateFileW(path.c_str(), GENERIC_READ | DELETE, kShareAll, nullptr,
+                     OPEN_ALWAYS,
+                     FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE |
+                         FILE_FLAG_OPEN_REPARSE_POINT,
+                     nullptr);
+}
+
+}  // namespace
+
+std::optional<FileLock> FileLock::Acquire(const fs::path& path,
+                                          std::error_code* error,
+                                          std::chrono::milliseconds wait) {
+  error->clear();
+  const std::optional<WriteTarget> target = FindWriteTarget(path, error);
+  if (!target) return std::nullopt;
+  FileLock lock;
+  if (target->kind == WriteTarget::Kind::kDescriptor ||
+      target->kind == WriteTarget::Kind::kSpecial) {
+    return lock;
+  }
+  const fs::path lock_file = DirectoryOf(target->path) /
+                             PathFromBytes(HiddenSiblingName(
+                                 PathBytes(target->path.filename()), ".lock"));
+  const auto deadline = std::chrono::steady_clock::now() + wait;
+  auto pause = std::chrono::milliseconds(5);
+  for (;;) {
+    HANDLE handle = OpenLockFile(lock_file);
+    if (handle == INVALID_HANDLE_VALUE) {
+      // A lock file whose last holder closed it is gone only when every
+      // waiter's handle is closed too; until then Windows refuses to open
+      // it: busy. A lock file that cannot be made: the data file itself,
+      // which is then written in place.
+      const DWORD open_error = GetLastError();
+      const bool there =
+          GetFileAttributesW(lock_file.c_str()) != INVALID_FILE_ATTRIBUTES ||
+          GetLastError() == ERROR_ACCESS_DENIED;
+      const bool busy = there && (open_error == ERROR_ACCESS_DENIED ||
+                                  open_error == ERROR_SHARING_VIOLATION);
+      if (!busy) {
+        handle =
+            CreateFileW(target->path.c_str(), GENERIC_READ, kShareAll, nullptr,
+                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) return lock;
+      }
+    }
+    if (handle != INVALID_HANDLE_VALUE) {
+      switch (TryLock(handle)) {
+        case TryResult::kLocked:
+          lock.descriptor_ = DescriptorOfHandle(handle, _O_RDONLY);
+          return lock;
+        case TryResult::kUnsupported:
+          CloseHandle(handle);
+          return lock;
+        case TryResult::kBusy:
+          CloseHandle(handle);
+          break;
+      }
+    }
+    if (std::chrono::steady_clock::now() >= deadline) {
+      *error = make_error_code(FileErrc::kLockTimeout);
+      return std::nullopt;
+    }
+    std::this_thread::sleep_for(pause);
+    pause = std::min(pause * 2, std::chrono::milliseconds(100));
+  }
+}
+
+// Closing the handle unlocks, and removes the lock file once no one else
+// has it open.
+void FileLock::Release() {
+  if (descriptor_ < 0) return;
+  CloseDescriptor(descriptor_);
+  descriptor_ = -1;
+}
 
 #endif
 

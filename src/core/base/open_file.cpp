@@ -9,54 +9,31 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+
+#include "core/base/windows_error.h"
 #endif
 
 namespace trulvex {
 
 #if defined(_WIN32)
 
-namespace {
-
-int ErrnoOf(DWORD error) {
-  switch (error) {
-    case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS:
-      return EEXIST;
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_NAME:
-      return ENOENT;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-    case ERROR_WRITE_PROTECT:
-      return EACCES;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-      return ENOSPC;
-    case ERROR_NOT_ENOUGH_MEMORY:
-    case ERROR_OUTOFMEMORY:
-      return ENOMEM;
-    default:
-      return EIO;
-  }
-}
-
-// Binds a handle to a C stream; closes the handle on failure.
-std::FILE* StreamOf(HANDLE handle, int flags, const char* mode) {
+int DescriptorOfHandle(void* handle, int flags) {
   const int descriptor =
       _open_osfhandle(reinterpret_cast<intptr_t>(handle), flags);
   if (descriptor == -1) {
     CloseHandle(handle);
     errno = EMFILE;
-    return nullptr;
   }
+  return descriptor;
+}
+
+std::FILE* StreamOfHandle(void* handle, int flags, const char* mode) {
+  const int descriptor = DescriptorOfHandle(handle, flags);
+  if (descriptor == -1) return nullptr;
   std::FILE* file = _fdopen(descriptor, mode);
   if (file == nullptr) _close(descriptor);  // closes the handle too
   return file;
 }
-
-}  // namespace
 
 // The C runtime's _wfopen neither knows "x" (msvcrt) nor lets others
 // rename or delete an open file; CreateFileW does both.
@@ -99,14 +76,15 @@ std::FILE* OpenFile(const std::filesystem::path& path, const char* mode) {
     const DWORD error = GetLastError();
     // Windows refuses a folder as it refuses a forbidden file; say which.
     const DWORD attributes = GetFileAttributesW(path.c_str());
-    errno = error == ERROR_ACCESS_DENIED &&
-                    attributes != INVALID_FILE_ATTRIBUTES &&
-                    (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0
-                ? EISDIR
-                : ErrnoOf(error);
+    if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      errno = EISDIR;
+    } else {
+      WindowsErrorCode(error);
+    }
     return nullptr;
   }
-  return StreamOf(handle, flags, crt_mode.c_str());
+  return StreamOfHandle(handle, flags, crt_mode.c_str());
 }
 
 std::FILE* OpenTemporaryFile() {
@@ -125,10 +103,10 @@ std::FILE* OpenTemporaryFile() {
         CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
         nullptr);
     if (handle != INVALID_HANDLE_VALUE) {
-      return StreamOf(handle, _O_RDWR | _O_BINARY, "w+b");
+      return StreamOfHandle(handle, _O_RDWR | _O_BINARY, "w+b");
     }
     if (GetLastError() != ERROR_FILE_EXISTS) {
-      errno = ErrnoOf(GetLastError());
+      LastWindowsError();
       return nullptr;
     }
   }

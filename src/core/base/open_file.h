@@ -22,6 +22,14 @@ std::FILE* OpenFile(const std::filesystem::path& path, const char* mode);
 // user's temporary folder and deleted on close by the system.
 std::FILE* OpenTemporaryFile();
 
+#if defined(_WIN32)
+// A Win32 file handle as a C runtime descriptor (_open_osfhandle `flags`)
+// or stream (`mode`), which then owns it; on failure the handle is closed
+// and -1 or null returned.
+int DescriptorOfHandle(void* handle, int flags);
+std::FILE* StreamOfHandle(void* handle, int flags, const char* mode);
+#endif
+
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };

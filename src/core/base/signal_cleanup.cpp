@@ -1,10 +1,12 @@
 #include "core/base/signal_cleanup.h"
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
-#include <cstring>
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <pthread.h>
 #include <unistd.h>
 #endif
@@ -16,17 +18,28 @@ namespace {
 // the one process-wide mutable state of the core: a handful of slots, each
 // claimed by one writer and read by the handler only once it is complete.
 constexpr int kSlots = 16;
-constexpr std::size_t kPathBytes = 4096;
+constexpr std::size_t kPathUnits = 4096;
 
 struct Slot {
   std::atomic<bool> claimed{false};
   std::atomic<bool> ready{false};
-  char path[kPathBytes];
+  // The system's own form: bytes on POSIX, UTF-16 on Windows.
+  std::filesystem::path::value_type path[kPathUnits];
 };
 
 Slot g_slots[kSlots];
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+// Ctrl+C, Ctrl+Break, a closed console window, logoff and shutdown. The
+// handler runs on a thread of its own; a file the writer still has open
+// goes when the process ends, which the default handler then brings.
+BOOL WINAPI RemoveOnControlEvent(DWORD) {
+  for (Slot& slot : g_slots) {
+    if (slot.ready.load()) DeleteFileW(slot.path);
+  }
+  return FALSE;
+}
+#else
 extern "C" void RemoveAndReraise(int signal_number) {
   for (Slot& slot : g_slots) {
     if (slot.ready.load()) unlink(slot.path);
@@ -39,7 +52,9 @@ extern "C" void RemoveAndReraise(int signal_number) {
 }  // namespace
 
 void RemoveHelperFilesOnSignal() {
-#if !defined(_WIN32)
+#if defined(_WIN32)
+  SetConsoleCtrlHandler(RemoveOnControlEvent, TRUE);
+#else
   for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
     struct sigaction action {};
     action.sa_handler = RemoveAndReraise;
@@ -53,12 +68,12 @@ void RemoveHelperFilesOnSignal() {
 }
 
 SignalCleanup::SignalCleanup(const std::filesystem::path& path) {
-  const std::string text = path.string();
-  if (text.size() >= kPathBytes) return;
+  const auto& text = path.native();
+  if (text.size() >= kPathUnits) return;
   for (int i = 0; i < kSlots; ++i) {
     bool expected = false;
     if (g_slots[i].claimed.compare_exchange_strong(expected, true)) {
-      std::memcpy(g_slots[i].path, text.c_str(), text.size() + 1);
+      std::copy(text.c_str(), text.c_str() + text.size() + 1, g_slots[i].path);
       g_slots[i].ready.store(true);
       slot_ = i;
       return;

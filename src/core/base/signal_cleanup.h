@@ -11,7 +11,8 @@ namespace trulvex {
 
 // Makes SIGINT, SIGTERM and SIGHUP remove the helper files registered
 // below (temporary files, lock files) before the process ends as the
-// signal says. The command-line converter calls it once at start.
+// signal says; on Windows Ctrl+C, Ctrl+Break, a closed console window,
+// logoff and shutdown. The command-line converter calls it once at start.
 void RemoveHelperFilesOnSignal();
 
 // Registers a helper file for removal on those signals while the object

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cwctype>
 
 #include "core/base/file_error.h"
 
@@ -58,6 +59,10 @@ std::optional<int> NamedDescriptor(const fs::path& path) {
   }
 #endif
   return std::nullopt;
+}
+
+fs::path DirectoryOf(const fs::path& path) {
+  return path.has_parent_path() ? path.parent_path() : fs::path(".");
 }
 
 std::string HiddenSiblingName(std::string_view name, std::string_view suffix) {
@@ -125,20 +130,65 @@ std::optional<WriteTarget> FindWriteTarget(const fs::path& path,
 
 #else
 
+namespace {
+
+// A name Windows gives to a device in every folder, whatever follows a
+// dot ("nul.txt" is NUL too), or one in the device namespace (\\.\).
+bool IsDeviceName(const fs::path& path) {
+  const std::wstring& text = path.native();
+  if (text.starts_with(LR"(\\.\)") || text.starts_with(LR"(//./)")) {
+    return true;
+  }
+  std::wstring stem = path.filename().native();
+  stem = stem.substr(0, stem.find(L'.'));
+  while (!stem.empty() && (stem.back() == L' ' || stem.back() == L':')) {
+    stem.pop_back();
+  }
+  for (wchar_t& c : stem) c = static_cast<wchar_t>(std::towupper(c));
+  if (stem == L"CON" || stem == L"PRN" || stem == L"AUX" || stem == L"NUL" ||
+      stem == L"CONIN$" || stem == L"CONOUT$") {
+    return true;
+  }
+  return stem.size() == 4 &&
+         (stem.starts_with(L"COM") || stem.starts_with(L"LPT")) &&
+         stem[3] >= L'1' && stem[3] <= L'9';
+}
+
+}  // namespace
+
+// As on POSIX, without the sticky-directory rule: Windows has no such
+// directories.
 std::optional<WriteTarget> FindWriteTarget(const fs::path& path,
                                            std::error_code* error) {
-  const fs::file_status status = fs::status(path, *error);
-  if (!fs::exists(status)) {
-    error->clear();
-    return WriteTarget{WriteTarget::Kind::kNew, path};
+  fs::path at = path;
+  for (int links = 0; links <= kMaxLinks; ++links) {
+    if (IsDeviceName(at)) return WriteTarget{WriteTarget::Kind::kSpecial, at};
+    std::error_code status_error;
+    const fs::file_status link = fs::symlink_status(at, status_error);
+    if (!fs::exists(link)) {
+      if (status_error &&
+          status_error != std::errc::no_such_file_or_directory) {
+        *error = status_error;
+        return std::nullopt;
+      }
+      return WriteTarget{WriteTarget::Kind::kNew, at};
+    }
+    if (fs::is_directory(link)) {
+      *error = std::make_error_code(std::errc::is_a_directory);
+      return std::nullopt;
+    }
+    if (fs::is_regular_file(link)) {
+      return WriteTarget{WriteTarget::Kind::kRegular, at};
+    }
+    if (!fs::is_symlink(link)) {
+      return WriteTarget{WriteTarget::Kind::kSpecial, at};
+    }
+    const fs::path next = fs::read_symlink(at, *error);
+    if (*error) return std::nullopt;
+    at = next.is_absolute() ? next : DirectoryOf(at) / next;
   }
-  if (fs::is_directory(status)) {
-    *error = std::make_error_code(std::errc::is_a_directory);
-    return std::nullopt;
-  }
-  return WriteTarget{fs::is_regular_file(status) ? WriteTarget::Kind::kRegular
-                                                 : WriteTarget::Kind::kSpecial,
-                     path};
+  *error = std::make_error_code(std::errc::too_many_symbolic_link_levels);
+  return std::nullopt;
 }
 
 #endif

@@ -44,6 +44,9 @@ bool ProtectedSymlinkRefuses(std::uint32_t link_owner, std::uint32_t dir_owner,
 // process's own number).
 std::optional<int> NamedDescriptor(const std::filesystem::path& path);
 
+// The directory a file named `path` is in ("." for a bare name).
+std::filesystem::path DirectoryOf(const std::filesystem::path& path);
+
 // A hidden name for a helper file beside `name` (".name" + suffix) that
 // stays within the 255 bytes a file name may have: a long name is cut,
 // never in the middle of a UTF-8 character.

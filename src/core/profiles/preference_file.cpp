@@ -1,7 +1,6 @@
 #include "core/profiles/preference_file.h"
 
 #include <algorithm>
-#include <fstream>
 #include <memory>
 #include <new>
 #include <string>
@@ -10,6 +9,7 @@
 
 #include "core/base/atomic_file.h"
 #include "core/base/cp1251.h"
+#include "core/base/open_file.h"
 #include "core/base/preference_value.h"
 #include "core/base/regular_file.h"
 
@@ -104,9 +104,8 @@ bool PreferenceFile::Create(const fs::path& path) {
       (!fs::is_regular_file(status) || IsReadOnlyFile(path))) {
     return false;
   }
-  if (!std::ofstream(path, std::ios::binary | std::ios::trunc).is_open()) {
-    return false;
-  }
+  const UniqueFile created(OpenFile(path, "wb"));
+  if (!created) return false;
   Reset();
   open_ = true;
   path_ = path;

@@ -1,8 +1,11 @@
 #include "core/base/write_target.h"
 
 #include <gtest/gtest.h>
+
+#if !defined(_WIN32)
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <filesystem>
 #include <string>
@@ -39,6 +42,9 @@ TEST(WriteTargetTest, ProtectedSymlinkRuleIsTheKernels) {
 }
 
 TEST(WriteTargetTest, StandardStreamsAreDescriptors) {
+#if defined(_WIN32)
+  GTEST_SKIP() << "/dev/fd and /proc name descriptors on POSIX systems only";
+#else
   const std::string own = "/proc/" + std::to_string(getpid()) + "/fd/7";
   const struct {
     std::string path;
@@ -52,6 +58,37 @@ TEST(WriteTargetTest, StandardStreamsAreDescriptors) {
   for (const auto& c : cases) {
     EXPECT_EQ(NamedDescriptor(c.path), c.descriptor) << c.path;
   }
+#endif
+}
+
+// Windows gives a device's name to every folder, whatever extension
+// follows: such a name is written directly, never replaced.
+TEST(WriteTargetTest, WindowsDeviceNamesAreWrittenDirectly) {
+#if !defined(_WIN32)
+  GTEST_SKIP() << "device names in every folder are Windows' own";
+#else
+  TempDir dir;
+  const struct {
+    fs::path path;
+    WriteTarget::Kind kind;
+  } cases[] = {
+      {"NUL", WriteTarget::Kind::kSpecial},
+      {dir / "nul.txt", WriteTarget::Kind::kSpecial},
+      {dir / "Con", WriteTarget::Kind::kSpecial},
+      {"COM1", WriteTarget::Kind::kSpecial},
+      {"lpt9.asm", WriteTarget::Kind::kSpecial},
+      {R"(\\.\pipe\trulvex)", WriteTarget::Kind::kSpecial},
+      {dir / "NULL", WriteTarget::Kind::kNew},
+      {dir / "COM0", WriteTarget::Kind::kNew},
+      {dir / "console.txt", WriteTarget::Kind::kNew},
+  };
+  for (const auto& c : cases) {
+    std::error_code error;
+    const std::optional<WriteTarget> target = FindWriteTarget(c.path, &error);
+    ASSERT_TRUE(target) << PathBytes(c.path);
+    EXPECT_EQ(target->kind, c.kind) << PathBytes(c.path);
+  }
+#endif
 }
 
 TEST(WriteTargetTest, HelperNamesFitAnyLegalName) {
@@ -67,6 +104,7 @@ TEST(WriteTargetTest, HelperNamesFitAnyLegalName) {
 }
 
 TEST(WriteTargetTest, LinksAreFollowedAsRedirectionFollowsThem) {
+  if (!SymlinksAvailable()) GTEST_SKIP() << kNoSymlinks;
   TempDir dir;
   WriteFile(dir / "notes.txt", "n");
   fs::create_symlink("notes.txt", dir / "link");
@@ -74,7 +112,9 @@ TEST(WriteTargetTest, LinksAreFollowedAsRedirectionFollowsThem) {
   fs::create_symlink("missing/../made.txt", dir / "dangling");
   fs::create_symlink("loop2", dir / "loop1");
   fs::create_symlink("loop1", dir / "loop2");
+#if !defined(_WIN32)
   fs::create_symlink("/dev/stdout", dir / "out");
+#endif
   fs::create_directory(dir / "sub");
   std::error_code error;
   const auto kind = [&](const char* name) {
@@ -87,18 +127,25 @@ TEST(WriteTargetTest, LinksAreFollowedAsRedirectionFollowsThem) {
   EXPECT_EQ(kind("dangling"), WriteTarget::Kind::kNew);
   EXPECT_EQ(FindWriteTarget(dir / "dangling", &error)->path,
             dir / "missing/../made.txt");
+#if !defined(_WIN32)
   EXPECT_EQ(kind("out"), WriteTarget::Kind::kDescriptor);
+#endif
   EXPECT_EQ(kind("loop1"), WriteTarget::Kind{-1});
   EXPECT_EQ(error, std::errc::too_many_symbolic_link_levels);
   EXPECT_EQ(kind("sub"), WriteTarget::Kind{-1});
   EXPECT_EQ(error, std::errc::is_a_directory);
+#if !defined(_WIN32)
   EXPECT_EQ(FindWriteTarget("/dev/null", &error)->kind,
             WriteTarget::Kind::kSpecial);
+#endif
 }
 
 // As root the rule still holds: root follows no stranger's link in a
 // shared sticky directory.
 TEST(WriteTargetTest, StrangersLinkInStickyDirectoryIsRefused) {
+#if defined(_WIN32)
+  GTEST_SKIP() << "Windows has no sticky world-writable directories";
+#else
   if (geteuid() != 0) GTEST_SKIP() << "planting another user's link needs root";
   TempDir dir;
   const fs::path shared = dir / "shared";
@@ -113,6 +160,7 @@ TEST(WriteTargetTest, StrangersLinkInStickyDirectoryIsRefused) {
   // The same link owned by the follower is followed.
   ASSERT_EQ(lchown((shared / "table.asm").c_str(), 0, 0), 0);
   EXPECT_TRUE(FindWriteTarget(shared / "table.asm", &error));
+#endif
 }
 
 }  // namespace

@@ -1,0 +1,123 @@
+// Replacement as other programs see it: a reader never finds the file
+// missing or half written, and what the user set on the file survives.
+#include "core/base/atomic_file.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "core/base/open_file.h"
+#include "test_support.h"
+
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
+namespace trulvex {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadFile;
+using testing::TempDir;
+using testing::WriteFile;
+
+bool Replace(const fs::path& path, const std::string& bytes) {
+  std::error_code error;
+  const std::unique_ptr<AtomicFileWriter> writer =
+      AtomicFileWriter::Begin(path, &error);
+  return writer && writer->Write(bytes) && writer->Commit();
+}
+
+// Read as the program reads (OpenFile), so that on Windows the reader lets
+// the file be replaced under it.
+std::string ReadOpen(const fs::path& path, bool* found) {
+  const UniqueFile file(OpenFile(path, "rb"));
+  *found = file != nullptr;
+  std::string bytes;
+  char buffer[1 << 14];
+  for (std::size_t got;
+       file && (got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0;) {
+    bytes.append(buffer, got);
+  }
+  return bytes;
+}
+
+TEST(AtomicFileTest, ReadersAlwaysFindAWholeFile) {
+  TempDir dir;
+  const fs::path path = dir / "Profile.prof";
+  const std::string versions[] = {std::string(100000, 'a'),
+                                  std::string(70000, 'b')};
+  WriteFile(path, versions[0]);
+  std::atomic<bool> done{false};
+  int missing = 0, torn = 0, reads = 0;
+  std::thread reader([&] {
+    while (!done.load()) {
+      bool found = false;
+      const std::string bytes = ReadOpen(path, &found);
+      ++reads;
+      if (!found) {
+        ++missing;
+      } else if (bytes != versions[0] && bytes != versions[1]) {
+        ++torn;
+      }
+      std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+  });
+  int failed = 0;
+  for (int round = 1; round <= 40; ++round) {
+    if (!Replace(path, versions[round % 2])) ++failed;
+  }
+  done = true;
+  reader.join();
+  EXPECT_EQ(failed, 0);
+  EXPECT_EQ(missing, 0) << "of " << reads << " reads";
+  EXPECT_EQ(torn, 0) << "of " << reads << " reads";
+  EXPECT_EQ(ReadFile(path), versions[0]);
+  EXPECT_EQ(testing::FileNames(dir.path()).size(), 1u);
+}
+
+// What the user set in Explorer (hidden, archive, the creation date)
+// stays with the file a replacement writes.
+TEST(AtomicFileTest, ReplacementKeepsAttributesAndCreationTime) {
+#if !defined(_WIN32)
+  GTEST_SKIP() << "file attributes and creation times are Windows' own; "
+                  "POSIX keeps mode, owner and group (CliReliabilityTest)";
+#else
+  TempDir dir;
+  const fs::path path = dir / "table.asm";
+  WriteFile(path, "old");
+  constexpr DWORD kSet = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE;
+  ASSERT_TRUE(SetFileAttributesW(path.c_str(), kSet));
+  const HANDLE old = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 0,
+                                 nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(old, INVALID_HANDLE_VALUE);
+  SYSTEMTIME when{2001, 2, 0, 3, 4, 5, 6, 0};
+  FILETIME created;
+  ASSERT_TRUE(SystemTimeToFileTime(&when, &created));
+  ASSERT_TRUE(SetFileTime(old, &created, nullptr, nullptr));
+  CloseHandle(old);
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  ASSERT_TRUE(GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data));
+  // Wine keeps no creation time a program sets (a Unix file has none).
+  const bool times_kept = CompareFileTime(&data.ftCreationTime, &created) == 0;
+
+  ASSERT_TRUE(Replace(path, "new"));
+  EXPECT_EQ(ReadFile(path), "new");
+  EXPECT_EQ(GetFileAttributesW(path.c_str()) & kSet, kSet);
+  ASSERT_TRUE(GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data));
+  if (times_kept) EXPECT_EQ(CompareFileTime(&data.ftCreationTime, &created), 0);
+  // A read-only file is refused and stays as it is.
+  ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_FALSE(Replace(path, "newer"));
+  EXPECT_EQ(ReadFile(path), "new");
+  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+#endif
+}
+
+}  // namespace
+}  // namespace trulvex
