@@ -119,7 +119,7 @@ int Main() {
   std::printf("where the time goes:\n");
   std::printf("  source text from the editor  %8.3f s\n", fetch);
   std::printf("  engine, quiet                %8.3f s\n", engine_quiet);
-  std::printf("  engine, watched per character %7.3f s\n", engine_watched);
+  std::printf("  engine, watched              %8.3f s\n", engine_watched);
   std::printf("  result editor fill           %8.3f s\n", fill);
   std::printf("  (a plain SetText fill        %8.3f s)\n", plain_fill);
   std::printf("result editor holds the table: %s\n", filled ? "yes" : "NO");

@@ -19,9 +19,9 @@ namespace {
 // Events are taken this often: the window answers at once to the eye, and
 // a run checks the clock only now and then.
 constexpr qint64 kEventIntervalMs = 40;
-// A stop check follows every character; reading the clock at each one
-// would cost as much as the conversion itself.
-constexpr unsigned kChecksPerClockRead = 256;
+// A stop check follows every data line, which may be a single character;
+// reading the clock at each one would cost as much as the conversion.
+constexpr unsigned kChecksPerClockRead = 64;
 
 // The bar counts in int: a longer text is shown in coarser steps.
 std::uint64_t BarStep(std::uint64_t maximum) {

@@ -216,9 +216,9 @@ class ConvertTest : public QObject {
   void StopsOnlyWhenTheUserConfirms_data() {
     QTest::addColumn<QList<int>>("answers");
     QTest::addColumn<bool>("click_again");
-    // How many numbers, each with its separator, the result keeps; -1 for
-    // the whole table.
-    QTest::addColumn<int>("numbers");
+    // How many data lines, each with its comment line, the result keeps;
+    // -1 for the whole table.
+    QTest::addColumn<int>("lines");
     QTest::newRow("yes") << QList<int>{int(Button::kYes)} << false << 1;
     QTest::newRow("no") << QList<int>{int(Button::kNo)} << false << -1;
     QTest::newRow("no, then yes")
@@ -227,7 +227,7 @@ class ConvertTest : public QObject {
   void StopsOnlyWhenTheUserConfirms() {
     QFETCH(QList<int>, answers);
     QFETCH(bool, click_again);
-    QFETCH(int, numbers);
+    QFETCH(int, lines);
     Fixture f;
     for (int answer : answers) {
       f.dialogs.answers.push_back(static_cast<Button>(answer));
@@ -238,9 +238,9 @@ class ConvertTest : public QObject {
 
     const QString full = ExpectedTable(text);
     qsizetype end = full.size();
-    if (numbers > 0) {
+    if (lines > 0) {
       end = 0;
-      for (int n = 0; n < numbers; ++n) end = full.indexOf(", ", end) + 2;
+      for (int n = 0; n < 2 * lines; ++n) end = full.indexOf("\r\n", end) + 2;
     }
     QCOMPARE(f.Result(), full.left(end));
     QCOMPARE(f.dialogs.shown.size(), std::size_t(answers.size()));

@@ -34,6 +34,12 @@ constexpr std::uint64_t kMaxHeadBytes = std::uint64_t{256} << 20;
 // blocks of characters, so that the room taken ahead stays bounded.
 constexpr std::size_t kPieceRoom = std::size_t{1} << 20;
 
+// A watched run reports its progress this many times over a text of known
+// length, finer than any progress bar draws it; over a text of unknown
+// length, once per so many characters.
+constexpr std::uint64_t kProgressSteps = 1000;
+constexpr std::uint64_t kUnknownLengthProgressStep = std::uint64_t{64} << 10;
+
 std::uint64_t Width(std::int32_t indent) {
   return indent > 0 ? static_cast<std::uint64_t>(indent) : 0;
 }
@@ -99,12 +105,17 @@ std::optional<std::uint64_t> MeasureBound(TextReader& text,
 // Only checked profiles reach here: the layout materialises the line head.
 class Run {
  public:
+  // `maximum` is the length the observer was started with, 0 if unknown.
   Run(const ProfileRecord& profile, ConversionObserver* observer,
-      const TableSink& sink, const RunLimits& limits, TextReader* text)
+      std::uint64_t maximum, const TableSink& sink, const RunLimits& limits,
+      TextReader* text)
       : layout_(profile),
         model_(profile),
         cutter_(profile.CountByte, profile.PerenosPoSlovam),
         observer_(observer),
+        progress_step_(maximum == 0 ? kUnknownLengthProgressStep
+                                    : std::max<std::uint64_t>(
+                                          1, maximum / kProgressSteps)),
         sink_(sink),
         limits_(limits),
         text_(text),
@@ -132,6 +143,7 @@ class Run {
     }
     if (text_->failed()) return RunStatus::kInputFailed;
     if (!carry_.empty() && !Emit(carry_)) return status_;
+    ReportEnd();
     return Flush() ? RunStatus::kCompleted : RunStatus::kOutputFailed;
   }
 
@@ -181,22 +193,20 @@ class Run {
       piece = normalized_;
     }
     if (!Spend(1, raw.size())) return false;
+    // A check between two data lines keeps a run of short pieces, which
+    // have no check between their numbers, stoppable.
+    if (observer_ != nullptr && offset_ != 0 && observer_->StopRequested()) {
+      return Stop();
+    }
     bool written;
-    if (observer_ != nullptr) {
-      // Pieces of one character have no check between their numbers; a
-      // check between two data lines keeps any run stoppable.
-      if (offset_ != 0 && observer_->StopRequested()) {
-        status_ = Flush() ? RunStatus::kStopped : RunStatus::kOutputFailed;
-        return false;
-      }
-      written = WriteInParts(piece);
-    } else if (layout_.PieceRoom(piece.size()) <= kPieceRoom) {
+    if (layout_.PieceRoom(piece.size()) <= kPieceRoom) {
       out_.CommitTo(layout_.WritePiece(
           piece, out_.Reserve(layout_.PieceRoom(piece.size()))));
       written = FlushIfFull();
     } else {
       written = WriteInParts(piece);
     }
+    if (written) Report(offset_ + piece.size());
     offset_ += raw.size();
     return written;
   }
@@ -218,34 +228,51 @@ class Run {
   }
 
   // A piece in parts: its numbers a block of characters at a time, so that
-  // the room taken ahead stays bounded; a watched run shows progress after
-  // every character and may stop between two.
+  // the room taken ahead stays bounded; a watched run reports and may stop
+  // between two blocks.
   bool WriteInParts(std::string_view piece) {
     if (!WriteLineStart(piece)) return false;
     std::uint64_t count = 0;
-    for (std::size_t start = 0; start < piece.size(); start += block_chars_) {
-      const std::string_view block = piece.substr(start, block_chars_);
-      const bool last_block = start + block.size() == piece.size();
+    for (std::size_t at = 0; at < piece.size(); at += block_chars_) {
+      const std::string_view block = piece.substr(at, block_chars_);
+      const bool last = at + block.size() == piece.size();
       char* dst = out_.Reserve(layout_.NumbersRoom(block.size()));
-      if (observer_ == nullptr) {
-        dst = layout_.WriteNumbers(block, last_block, dst, &count);
-      } else {
-        for (std::size_t k = 0; k < block.size(); ++k) {
-          const bool last = last_block && k + 1 == block.size();
-          dst = layout_.WriteNumbers(block.substr(k, 1), last, dst, &count);
-          observer_->Progressed(offset_ + start + k + 3);
-          if (!last && observer_->StopRequested()) {
-            out_.CommitTo(dst);
-            status_ = Flush() ? RunStatus::kStopped : RunStatus::kOutputFailed;
-            return false;
-          }
-        }
+      out_.CommitTo(layout_.WriteNumbers(block, last, dst, &count));
+      if (observer_ != nullptr && !last) {
+        Report(offset_ + at + block.size());
+        if (observer_->StopRequested()) return Stop();
       }
-      out_.CommitTo(dst);
       if (!FlushIfFull()) return false;
     }
     out_.CommitTo(layout_.WriteTail(count, out_.Reserve(layout_.TailRoom())));
     return FlushIfFull();
+  }
+
+  // Tells the observer that the characters before `done` are written, when
+  // that passes the next step: the bar moves as smoothly as when told of
+  // every character, at a bounded number of calls.
+  void Report(std::uint64_t done) {
+    if (observer_ == nullptr) return;
+    // The position of the last character written, counted from 1, plus one:
+    // the value a report after each character would have reached.
+    last_progress_ = done + 2;
+    if (last_progress_ < next_progress_) return;
+    observer_->Progressed(last_progress_);
+    reported_progress_ = last_progress_;
+    next_progress_ = last_progress_ + progress_step_;
+  }
+  // The end of the text is always reported, whatever the step.
+  void ReportEnd() {
+    if (observer_ != nullptr && reported_progress_ != last_progress_) {
+      observer_->Progressed(last_progress_);
+      reported_progress_ = last_progress_;
+    }
+  }
+
+  // Ends the run at the observer's request with what was written so far.
+  bool Stop() {
+    status_ = Flush() ? RunStatus::kStopped : RunStatus::kOutputFailed;
+    return false;
   }
 
   // Counts pieces and characters against the size bound.
@@ -272,6 +299,7 @@ class Run {
   const SizeModel model_;
   LinePieceCutter cutter_;
   ConversionObserver* const observer_;
+  const std::uint64_t progress_step_;
   const TableSink& sink_;
   const RunLimits limits_;
   TextReader* const text_;
@@ -282,10 +310,13 @@ class Run {
   std::size_t block_chars_ = 1;
   RunStatus status_ = RunStatus::kOutputFailed;
   OutputBuffer out_;
-  std::string carry_;         // a piece that began in an earlier chunk
-  std::string normalized_;    // the piece as it is written
-  std::uint64_t offset_ = 0;  // where the next piece begins
-  std::uint64_t spent_ = 0;   // the size bound of what was written
+  std::string carry_;                // a piece that began in an earlier chunk
+  std::string normalized_;           // the piece as it is written
+  std::uint64_t offset_ = 0;         // where the next piece begins
+  std::uint64_t spent_ = 0;          // the size bound of what was written
+  std::uint64_t last_progress_ = 0;  // the progress reached
+  std::uint64_t reported_progress_ = 0;  // the progress last reported
+  std::uint64_t next_progress_ = 0;      // reported when reached
 };
 
 // The size bound from the length of the raw text alone: preparing never
@@ -318,16 +349,17 @@ RunStatus RunConversion(TextReader& text, const ProfileRecord& profile,
                         ConversionObserver* observer, const TableSink& sink,
                         const RunLimits& limits) {
   if (profile.IsPreview != 0) observer = nullptr;
-  if (observer != nullptr) observer->Started(text.LengthBound().value_or(0));
-  if (HeadLength(profile) > kMaxHeadBytes) return RunStatus::kTooLarge;
   const std::optional<std::uint64_t> length = text.LengthBound();
+  if (observer != nullptr) observer->Started(length.value_or(0));
+  if (HeadLength(profile) > kMaxHeadBytes) return RunStatus::kTooLarge;
   if ((!length || CoarseBound(*length, profile) > limits.max_output_bytes) &&
       text.Rewind()) {
     const std::optional<std::uint64_t> bound = MeasureBound(text, profile);
     if (!bound || !text.Rewind()) return RunStatus::kInputFailed;
     if (*bound > limits.max_output_bytes) return RunStatus::kTooLarge;
   }
-  return Run(profile, observer, sink, limits, &text).Execute();
+  return Run(profile, observer, length.value_or(0), sink, limits, &text)
+      .Execute();
 }
 
 RunStatus RunConversion(std::string text, const ProfileRecord& profile,

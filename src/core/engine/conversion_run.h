@@ -15,12 +15,16 @@ namespace trulvex {
 class ConversionObserver {
  public:
   virtual ~ConversionObserver() = default;
-  // Progress runs from 0 to `maximum`, the text length before preparation;
-  // values above it are clipped by whoever shows them.
+  // Progress runs from 0 to `maximum`, the text length before preparation
+  // (0 when unknown); values above it are clipped by whoever shows them.
   virtual void Started(std::uint64_t maximum) = 0;
+  // Told each time the run passes another thousandth of `maximum` (64 KiB
+  // of text when it is unknown) and when it reaches the end, with the value
+  // it would show after the last character written.
   virtual void Progressed(std::uint64_t value) = 0;
-  // Asked between two numbers of a data line and after each data line but
-  // the last; true ends the run there.
+  // Asked after each data line but the last, and within a data line of
+  // thousands of numbers between two blocks of them; true ends the run
+  // there.
   virtual bool StopRequested() = 0;
 };
 

@@ -39,8 +39,7 @@ class TableLayout {
   // (length) for each.
   char* WritePieces(std::string_view text, std::size_t length, char* dst) const;
 
-  // The parts of a piece, for a long piece written in blocks and for a run
-  // that watches every character.
+  // The parts of a piece, for a long piece written in blocks.
   bool writes_comment_line() const { return comment_line_; }
   std::size_t CommentRoom(std::size_t length) const {
     return comment_line_ ? comment_.size() + length + 2 * kSlot + 2 : 0;

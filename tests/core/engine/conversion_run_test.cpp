@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <numeric>
 #include <random>
@@ -95,21 +97,70 @@ TEST(ConversionRunTest, ObserverSeesProgressAndMayStop) {
             "; A\r\n    Dt    0x41\r\n; B\r\n    Dt    0x42\r\n");
 
   const std::string text = Cp(Repeat("Привет, мир!", 20));
-  ScriptedObserver third(3);
+  ScriptedObserver third(3);  // stops after three whole data lines
   const TableResult stopped = ConvertToTable(text, Dt(), &third);
   EXPECT_EQ(stopped.status, RunStatus::kStopped);
-  EXPECT_EQ(stopped.table, Cp("; Привет, \r\n    Dt    0xA8, 0x70, 0xB8, "));
-  EXPECT_EQ(third.checks, 3);
+  EXPECT_EQ(stopped.table, PieceByPiece(Cp(Repeat("Привет, мир!", 2)), Dt()));
   ScriptedObserver never;
   EXPECT_EQ(Table(text, Dt(), &never), Table(text, Dt()));
-  // Between the numbers of each of 30 pieces, and after all but the last.
-  EXPECT_EQ(never.checks, 240 - 30 + 29);
+  EXPECT_EQ(never.checks, 29);  // after every piece of 8 but the last
 
   ProfileRecord preview = Dt();  // always quiet
   preview.IsPreview = 1;
   ScriptedObserver ignored(1);
   EXPECT_EQ(Table(text, preview, &ignored), Table(text, Dt()));
   EXPECT_EQ(ignored.maximum + ignored.checks + ignored.progress.size(), 0u);
+}
+
+// Over a long text the observer hears of progress about a thousand times
+// (every 64 KiB when the length is unknown), always up to the end, and is
+// asked to stop after each data line and between blocks of a long one; a
+// stop anywhere keeps the table written before it.
+TEST(ConversionRunTest, WatchedRunReportsBoundedAndStopsMidText) {
+  ProfileRecord one_line = Dt();
+  one_line.CountByte = 0;
+  const std::string words = Cp(Repeat("Привет, мир! ", 80000));  // 1 MB
+  const struct {
+    ProfileRecord profile;
+    bool length_known;
+    std::size_t fewest_reports, most_reports;
+    int checks;  // the stop checks of a whole run
+    int stop_at;
+    std::string_view stopped_end;  // how a stopped table ends
+  } cases[] = {
+      {Dt(), true, 990, 1002, 130000 - 1, 60000, "\r\n"},
+      {Dt(), false, 15, 17, 130000 - 1, 1, "\r\n"},
+      // One data line of a million numbers: checks between its blocks.
+      {one_line, true, 60, 64, 63, 30, ", "},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.profile.CountByte);
+    const std::string full = Table(words, c.profile);
+    ScriptedObserver watcher;
+    ChunkedTextReader reader(words, 5, 70000, !c.length_known);
+    std::string table;
+    const auto append = [&table](std::string_view chunk) {
+      table.append(chunk);
+      return true;
+    };
+    ASSERT_EQ(RunConversion(reader, c.profile, &watcher, append),
+              RunStatus::kCompleted);
+    EXPECT_EQ(table, full);
+    EXPECT_EQ(watcher.checks, c.checks);
+    EXPECT_GE(watcher.progress.size(), c.fewest_reports);
+    EXPECT_LE(watcher.progress.size(), c.most_reports);
+    EXPECT_TRUE(std::is_sorted(watcher.progress.begin(), watcher.progress.end(),
+                               std::less_equal<>()));
+    EXPECT_EQ(watcher.progress.back(), words.size() + 2);  // the bar full
+
+    ScriptedObserver stopper(c.stop_at);
+    const TableResult stopped = ConvertToTable(words, c.profile, &stopper);
+    EXPECT_EQ(stopped.status, RunStatus::kStopped);
+    EXPECT_EQ(stopper.checks, c.stop_at);
+    EXPECT_LT(stopped.table.size(), full.size());
+    EXPECT_TRUE(full.starts_with(stopped.table));
+    EXPECT_TRUE(stopped.table.ends_with(c.stopped_end));
+  }
 }
 
 // Quiet and watched runs, whole or in chunks of 7 bytes, give the table of
