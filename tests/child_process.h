@@ -17,6 +17,7 @@
 #include "core/base/wide_text.h"
 #else
 #include <fcntl.h>
+#include <grp.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -44,6 +45,9 @@ struct ChildOptions {
   std::uint64_t memory_limit = 0;
   // Windows: a process group of its own, so that Interrupt can reach it.
   bool interruptible = false;
+  // POSIX: the user (and group) the program runs as, for a caller without
+  // root's rights; -1: this process's own. Needs root.
+  int run_as = -1;
 };
 
 // A program a test starts, to kill it half way or to hold it to a memory
@@ -218,6 +222,12 @@ class ChildProcess {
         const rlim_t bytes = static_cast<rlim_t>(options.memory_limit);
         const rlimit limit{bytes, bytes};
         setrlimit(RLIMIT_AS, &limit);
+      }
+      if (options.run_as >= 0 &&
+          (setgroups(0, nullptr) != 0 ||
+           setgid(static_cast<gid_t>(options.run_as)) != 0 ||
+           setuid(static_cast<uid_t>(options.run_as)) != 0)) {
+        _exit(126);
       }
       execv(argv[0], argv.data());
       _exit(127);

@@ -60,6 +60,17 @@ void WriteLine(std::FILE* stream, std::string_view text) {
   std::fflush(stream);
 }
 
+// A file that may not even be read is forbidden, not read-only.
+bool IsReadableReadOnlyFile(const fs::path& path) {
+  if (!IsReadOnlyFile(path)) return false;
+  std::error_code error;
+  if (!fs::is_regular_file(path, error)) return true;
+  std::FILE* file = OpenFile(path, "rb");
+  if (file == nullptr) return false;
+  std::fclose(file);
+  return true;
+}
+
 }  // namespace
 
 std::string OneLine(std::string_view text) {
@@ -94,7 +105,7 @@ std::string FileFailure(std::string_view action, const fs::path& path,
   text += " \"";
   text += PathBytes(path);
   text += '"';
-  if (reason == std::errc::permission_denied && IsReadOnlyFile(path)) {
+  if (reason == std::errc::permission_denied && IsReadableReadOnlyFile(path)) {
     return text + ": файл только для чтения";
   }
   if (reason) text += ": " + ErrorReason(reason);

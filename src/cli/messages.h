@@ -23,8 +23,8 @@ namespace trulvex::cli {
 std::string OneLine(std::string_view text);
 
 // `action "path": reason`, e.g. `не удалось создать "out.inc": доступ
-// запрещён`; the path as the user typed it. A file whose owner may not
-// write it is called read-only rather than forbidden.
+// запрещён`; the path as the user typed it. A file the caller may read but
+// not write is called read-only rather than forbidden.
 std::string FileFailure(std::string_view action,
                         const std::filesystem::path& path,
                         std::error_code reason);

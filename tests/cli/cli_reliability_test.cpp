@@ -219,6 +219,104 @@ TEST(CliReliabilityTest, RewritesKeepWhatTheUserSet) {
   EXPECT_NE(ReadFile(longest), "old");
 }
 
+#if !defined(_WIN32)
+constexpr int kNobody = 65534;
+
+struct ChildRun {
+  int status;
+  std::string err;
+};
+
+// The converter as "nobody" when the suite runs as root, else as the user
+// running it: a caller with no rights beyond a file's mode bits.
+ChildRun RunWithoutRoot(const Args& args) {
+  TempDir errors;
+  ChildProcess child(TRULVEX_CLI_PATH, args,
+                     ChildOptions{.err = errors / "err",
+                                  .run_as = geteuid() == 0 ? kNobody : -1});
+  const int status = child.Wait();
+  return {status, ReadFile(errors / "err")};
+}
+
+// The caller's own rights decide, as they do for the shell's `>>`.
+TEST(CliReliabilityTest, CallersRightsDecideAsForTheShell) {
+  TempDir dir;
+  fs::permissions(dir.path(), static_cast<fs::perms>(0755));
+  const fs::path closed = dir / "closed";
+  fs::create_directory(closed);
+  WriteFile(dir / "in.txt", "XY");
+  WriteFile(dir / "secret.txt", "AB");
+  WriteFile(closed / "shared.bin", "ABCDEFGH");
+  fs::permissions(dir / "in.txt", static_cast<fs::perms>(0644));
+  fs::permissions(dir / "secret.txt", fs::perms::none);
+  fs::permissions(closed / "shared.bin", static_cast<fs::perms>(0666));
+  fs::permissions(closed, static_cast<fs::perms>(0555));
+  const std::string in = (dir / "in.txt").string();
+  const std::string shared = (closed / "shared.bin").string();
+  const std::string fresh = (closed / "new.bin").string();
+  const std::string secret = (dir / "secret.txt").string();
+  const struct {
+    Args args;
+    int status;
+    std::string message;
+  } cases[] = {
+      // Writable file, unwritable directory: changed in place.
+      {{"bin", "-o", shared, "--existing", "--at", "2", "--replace", in},
+       kExitOk,
+       ""},
+      {{"bin", "-o", fresh, in},
+       kExitFileError,
+       "не удалось создать \"" + fresh + "\": доступ запрещён"},
+      // Not readable is forbidden, not read-only.
+      {{"bin", "-o", (dir / "out.bin").string(), secret},
+       kExitFileError,
+       "не удалось открыть \"" + secret + "\": доступ запрещён"},
+  };
+  for (const auto& c : cases) {
+    const ChildRun run = RunWithoutRoot(c.args);
+    EXPECT_EQ(run.status, c.status) << run.err;
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+  }
+  EXPECT_EQ(ReadFile(closed / "shared.bin"), "ABXYEFGH");
+  EXPECT_EQ(FileNames(closed), Args{"shared.bin"});
+  EXPECT_EQ(FileNames(dir.path()), (Args{"closed", "in.txt", "secret.txt"}));
+  fs::permissions(closed, fs::perms::owner_all);
+}
+
+// Another user's file that the caller may only read is refused even in a
+// directory open to all, and keeps its bytes and its owner.
+TEST(CliReliabilityTest, OthersFileInOpenDirectoryIsRefused) {
+  if (geteuid() != 0) {
+    GTEST_SKIP() << "a file of another user in the caller's way needs root";
+  }
+  TempDir dir;
+  fs::permissions(dir.path(), static_cast<fs::perms>(0755));
+  const fs::path open_dir = dir / "open";
+  fs::create_directory(open_dir);
+  fs::permissions(open_dir, fs::perms::all);
+  WriteFile(dir / "in.txt", "XY");
+  fs::permissions(dir / "in.txt", static_cast<fs::perms>(0644));
+  const fs::path target = open_dir / "cfg.bin";
+  WriteFile(target, "ABCD");
+  fs::permissions(target, static_cast<fs::perms>(0644));
+  const std::string in = (dir / "in.txt").string();
+  for (const Args& args :
+       {Args{"bin", "-o", target.string(), in},
+        Args{"bin", "-o", target.string(), "--existing", in}}) {
+    const ChildRun run = RunWithoutRoot(args);
+    EXPECT_EQ(run.status, kExitFileError) << run.err;
+    EXPECT_NE(run.err.find(target.string() + "\": файл только для чтения"),
+              std::string::npos)
+        << run.err;
+  }
+  EXPECT_EQ(ReadFile(target), "ABCD");
+  struct stat info;
+  ASSERT_EQ(stat(target.c_str(), &info), 0);
+  EXPECT_EQ(info.st_uid, 0u);
+  EXPECT_EQ(FileNames(open_dir), Args{"cfg.bin"});
+}
+#endif
+
 // A table being written when Ctrl+C comes leaves no temporary file.
 TEST(CliReliabilityTest, InterruptedWriteLeavesNoTemporaryFile) {
   TempDir dir;

@@ -194,55 +194,65 @@ TEST(FaultInjectionTest, FullDiskFailsTheConverterWithAMessage) {
 #endif
 }
 
-// The caller's rights decide, as they do for the shell: a file the caller
-// may not write is refused even in a directory open to all; a file it may
-// write in a directory it may not is written in place. As root only a user
-// without rights sees that, so the writer runs as "nobody".
-TEST(FaultInjectionTest, CallersRightsDecideAsForTheShell) {
+#if !defined(_WIN32)
+// Writes version 1 of every writer's file with the file and its directory
+// set to `file_mode` and `dir_mode`, as a caller without rights beyond
+// them: "nobody" when the suite runs as root, else the owner with the
+// directory's write bit removed. Expects it written (in place) or refused
+// with the old file whole, and nothing left beside it.
+void WriteWithCallersRights(fs::perms file_mode, fs::perms dir_mode,
+                            bool expect_written) {
+  const bool root = geteuid() == 0;
+  for (const Writer& writer : Writers()) {
+    TempDir dir;
+    std::string old_bytes;
+    const fs::path path = Prepare(dir, writer, &old_bytes);
+    fs::permissions(path, file_mode);
+    fs::permissions(dir.path(), dir_mode);
+    const bool written = InChild([&] {
+                           if (root) {
+                             if (setuid(65534) != 0) return false;
+                           } else {
+                             fs::permissions(dir.path(), fs::perms::owner_write,
+                                             fs::perm_options::remove);
+                           }
+                           return writer.write(path, 1);
+                         }) == 0;
+    fs::permissions(dir.path(), fs::perms::owner_all);
+    EXPECT_EQ(written, expect_written) << writer.name;
+    if (expect_written) {
+      EXPECT_NE(ReadFile(path), old_bytes) << writer.name;
+    } else {
+      EXPECT_EQ(ReadFile(path), old_bytes) << writer.name;
+      EXPECT_EQ(fs::status(path).permissions(), file_mode);
+    }
+    EXPECT_EQ(FileNames(dir.path()), std::vector<std::string>{"file"})
+        << writer.name;
+  }
+}
+#endif
+
+// As for the shell, a file the caller may write in a directory it may not
+// is written in place.
+TEST(FaultInjectionTest, WritableFileInClosedDirectoryIsWrittenInPlace) {
 #if defined(_WIN32)
   GTEST_SKIP() << kNoPosixFaults;
 #else
-  const auto open_dir = fs::perms::all;
-  const auto closed_dir = fs::perms::owner_all | fs::perms::group_read |
-                          fs::perms::group_exec | fs::perms::others_read |
-                          fs::perms::others_exec;
-  const auto shared_file = fs::perms::owner_read | fs::perms::owner_write |
-                           fs::perms::group_read | fs::perms::group_write |
-                           fs::perms::others_read | fs::perms::others_write;
-  const auto owners_file = fs::perms::owner_read | fs::perms::owner_write |
-                           fs::perms::group_read | fs::perms::others_read;
-  const bool root = geteuid() == 0;
-  for (const Writer& writer : Writers()) {
-    for (const bool file_writable : {false, true}) {
-      // Without root the caller owns the file and may always write it.
-      if (!root && !file_writable) continue;
-      TempDir dir;
-      std::string old_bytes;
-      const fs::path path = Prepare(dir, writer, &old_bytes);
-      fs::permissions(path, file_writable ? shared_file : owners_file);
-      fs::permissions(dir.path(), file_writable ? closed_dir : open_dir);
-      const bool written =
-          InChild([&] {
-            if (root) {
-              if (setuid(65534) != 0) return false;
-            } else {
-              fs::permissions(dir.path(), fs::perms::owner_write,
-                              fs::perm_options::remove);
-            }
-            return writer.write(path, 1);
-          }) == 0;
-      fs::permissions(dir.path(), fs::perms::owner_all);
-      EXPECT_EQ(written, file_writable) << writer.name;
-      if (file_writable) {
-        EXPECT_NE(ReadFile(path), old_bytes) << writer.name;
-      } else {
-        EXPECT_EQ(ReadFile(path), old_bytes) << writer.name;
-        EXPECT_EQ(fs::status(path).permissions(), owners_file);
-      }
-      EXPECT_EQ(FileNames(dir.path()), std::vector<std::string>{"file"})
-          << writer.name;
-    }
+  WriteWithCallersRights(static_cast<fs::perms>(0666),
+                         static_cast<fs::perms>(0755), true);
+#endif
+}
+
+// A file the caller may not write is refused even in a directory open to
+// all: only the file's owner bit would not show that.
+TEST(FaultInjectionTest, FileTheCallerMayNotWriteIsRefused) {
+#if defined(_WIN32)
+  GTEST_SKIP() << kNoPosixFaults;
+#else
+  if (geteuid() != 0) {
+    GTEST_SKIP() << "a file of another user in the caller's way needs root";
   }
+  WriteWithCallersRights(static_cast<fs::perms>(0644), fs::perms::all, false);
 #endif
 }
 
