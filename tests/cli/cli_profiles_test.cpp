@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -150,6 +151,54 @@ TEST_F(CliProfilesTest, ImportChoosesTheProfiles) {
     LoadProfile(db_, Cp("ASM — DT For PIC"), &loaded);
     EXPECT_EQ(loaded.Directive, c.directive);
   }
+}
+
+// Russian letters count for "already there" but not for replacing: with
+// "Тест" in the database, "тест" is skipped without names and added as a
+// second profile when named, as the help and the manual pages say.
+TEST_F(CliProfilesTest, ImportMatchesRussianCaseOnlyToSkip) {
+  const std::string in = (data_ / "in.prof").string();
+  WriteFile(db_, Cp("[Тест]\r\nDirective = Old\r\n"));
+  WriteFile(in, Cp("[тест]\r\nDirective = New\r\n"));
+  const struct {
+    Args extra;
+    Args names;
+  } cases[] = {
+      {{}, {Cp("Тест")}},
+      {{Cp("тест")}, {Cp("Тест"), Cp("тест")}},
+      {{"--all"}, {Cp("Тест"), Cp("тест")}},
+  };
+  for (const auto& c : cases) {
+    WriteFile(db_, Cp("[Тест]\r\nDirective = Old\r\n"));
+    Args args = {"profiles", "import", in};
+    args.insert(args.end(), c.extra.begin(), c.extra.end());
+    EXPECT_EQ(RunCliOn(args).status, kExitOk);
+    Args names;
+    ASSERT_TRUE(FillProfileList(db_, &names));
+    EXPECT_EQ(names, c.names) << c.extra.size();
+    ProfileRecord kept;
+    LoadProfile(db_, Cp("Тест"), &kept);
+    EXPECT_EQ(kept.Directive, "Old");
+  }
+}
+
+// A profile the database cannot hold as it is (a text that would load back
+// as another) is named, the others come in, and the run exits 1.
+TEST_F(CliProfilesTest, ImportOfAnUnstorableProfileFails) {
+  const std::string in = (data_ / "in.prof").string();
+  WriteFile(in,
+            "[Odd]\r\nDirective = [Str[String]ing]x\r\n"
+            "[Fine]\r\nDirective = db\r\n");
+  const CliResult result = RunCliOn({"profiles", "import", in});
+  EXPECT_EQ(result.status, kExitRefused);
+  EXPECT_NE(result.err.find("не загружен профиль \"Odd\": его нельзя "
+                            "сохранить в базе как есть"),
+            std::string::npos)
+      << result.err;
+  Args names;
+  ASSERT_TRUE(FillProfileList(db_, &names));
+  EXPECT_EQ(names.back(), "Fine");
+  EXPECT_EQ(std::count(names.begin(), names.end(), "Odd"), 0);
 }
 
 }  // namespace

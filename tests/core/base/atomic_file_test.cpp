@@ -10,18 +10,22 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "core/base/open_file.h"
 #include "test_support.h"
 
 #if defined(_WIN32)
 #include <windows.h>
+#else
+#include <sys/stat.h>
 #endif
 
 namespace trulvex {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::FileNames;
 using testing::ReadFile;
 using testing::TempDir;
 using testing::WriteFile;
@@ -118,6 +122,67 @@ TEST(AtomicFileTest, ReplacementKeepsAttributesAndCreationTime) {
   SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 #endif
 }
+
+#if !defined(_WIN32)
+std::uint32_t ModeOf(const fs::path& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+// While a large table is being written its temporary file sits beside the
+// target: it must never show more than the target does.
+TEST(AtomicFileTest, TemporaryFileIsNeverMoreReadableThanTheFile) {
+  for (const std::uint32_t mode : {0600u, 0640u, 0644u, 0660u}) {
+    TempDir dir;
+    const fs::path target = dir / "table.asm";
+    WriteFile(target, "old");
+    ASSERT_EQ(chmod(target.c_str(), mode), 0);
+    std::error_code error;
+    const auto writer = AtomicFileWriter::Begin(target, &error);
+    ASSERT_TRUE(writer) << error.message();
+    ASSERT_EQ(writer->mode(), AtomicFileWriter::Mode::kReplace);
+    ASSERT_TRUE(writer->Write("new"));
+    const std::vector<std::string> names = FileNames(dir.path());
+    ASSERT_EQ(names.size(), 2u);
+    const fs::path temp = dir / (names[0] == "table.asm" ? names[1] : names[0]);
+    EXPECT_EQ(ModeOf(temp) & ~mode, 0u) << std::oct << mode;
+    ASSERT_TRUE(writer->Commit());
+    EXPECT_EQ(ModeOf(target), mode) << std::oct << mode;
+    EXPECT_EQ(ReadFile(target), "new");
+    EXPECT_EQ(FileNames(dir.path()), std::vector<std::string>{"table.asm"});
+  }
+}
+
+// How a target is written follows from what it is; every way keeps what
+// the other names of the file hold in step.
+TEST(AtomicFileTest, TheTargetDecidesHowItIsWritten) {
+  TempDir dir;
+  WriteFile(dir / "single", "old");
+  WriteFile(dir / "linked", "old");
+  fs::create_hard_link(dir / "linked", dir / "other-name");
+  using Mode = AtomicFileWriter::Mode;
+  const struct {
+    fs::path path;
+    Mode mode;
+  } cases[] = {
+      {dir / "single", Mode::kReplace},
+      {dir / "new", Mode::kReplace},
+      {dir / "linked", Mode::kInPlace},
+      {"/dev/null", Mode::kDirect},
+  };
+  for (const auto& c : cases) {
+    const auto writer = AtomicFileWriter::Begin(c.path);
+    ASSERT_TRUE(writer) << c.path;
+    EXPECT_EQ(writer->mode(), c.mode) << c.path;
+    EXPECT_TRUE(writer->Write("new") && writer->Commit()) << c.path;
+  }
+  EXPECT_EQ(ReadFile(dir / "other-name"), "new");
+  EXPECT_EQ(fs::hard_link_count(dir / "linked"), 2u);
+  EXPECT_EQ(
+      FileNames(dir.path()),
+      (std::vector<std::string>{"linked", "new", "other-name", "single"}));
+}
+#endif
 
 }  // namespace
 }  // namespace trulvex
