@@ -131,14 +131,29 @@ for input in "${inputs[@]}"; do
   same "bin from standard input $base" bin -o "{out}/$base.stdin.bin"
 done
 stdin_file=/dev/null
-for input in "${inputs[@]}"; do
+
+# piped NAME ARGS...: both sides read $stdin_file from a pipe and write
+# into a pipe; the bytes that come out must be equal, and not none.
+piped() {
+  local name=$1 side
+  shift
   for side in linux windows; do
-    cat "$input" | run "$side" table -p "ASM — DE For PIC" | cat >"$work/piped.$side"
+    cat "$stdin_file" | run "$side" "$@" 2>/dev/null | cat >"$work/piped.$side"
   done
-  cmp -s "$work/piped.linux" "$work/piped.windows" ||
-    fail "table through pipes $(basename "$input")"
+  [ -s "$work/piped.linux" ] || fail "$name: nothing came through the pipe"
+  cmp -s "$work/piped.linux" "$work/piped.windows" || fail "$name differs"
   checks=$((checks + 1))
+}
+for input in "${inputs[@]}"; do
+  base=$(basename "$input" .txt)
+  stdin_file=$input
+  piped "table through pipes $base" table -p "ASM — DE For PIC"
+  piped "table -o - into a pipe $base" table -e auto --output-encoding utf-8 -o -
+  piped "bin -o - into a pipe $base" bin -e auto --delete-spaces -o -
+  piped "preview -o - into a pipe $base" preview --size 20x4 -o -
 done
+stdin_file=/dev/null
+piped "profiles show into a pipe" profiles show "MikroBasic For PIC"
 
 # A table on Windows' standard output keeps CR LF: text mode would make
 # each line end CR CR LF.
