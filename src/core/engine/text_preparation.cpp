@@ -19,33 +19,49 @@ bool IsWrapBlank(char c) {
 
 // Cleans `in` into `out`, which may be `in` itself (the result is never
 // longer); `run` carries the run of spaces across pieces. Returns the
-// length written.
-std::size_t CleanChars(std::string_view in, char* out,
-                       const CleanOptions& options, int* run) {
+// length written. Every character is stored and the write position moves
+// only for those kept, so that spaces and deletions cost no branch.
+template <bool kDeleteSymbols, bool kDeleteSpaces>
+std::size_t CleanCharsWith(std::string_view in, char* out,
+                           const CleanOptions& options, int* run) {
+  const int most = options.count_space;
+  int spaces = *run;
   std::size_t write = 0;
   for (const char original : in) {
     char c = original;
     bool keep = true;
-    if (options.delete_symbol_error == 1 &&
-        !IsDisplayable(static_cast<std::uint8_t>(c)) && c != kLf && c != kFf) {
+    if constexpr (kDeleteSymbols) {
       // Deleted characters still lengthen the run of spaces they stand in;
       // a tab survives as a space.
-      keep = c == kTab;
-      c = ' ';
+      const bool shown =
+          IsDisplayable(static_cast<std::uint8_t>(c)) || c == kLf || c == kFf;
+      keep = shown || c == kTab;
+      c = shown ? c : ' ';
     }
-    if (options.delete_space == 1) {
-      if (c == ' ') {
-        // The run can only grow while spaces keep coming; cap it so that a
-        // run of billions of spaces cannot overflow the counter.
-        if (*run <= options.count_space) ++*run;
-        if (*run > options.count_space) keep = false;
-      } else {
-        *run = 0;
-      }
+    if constexpr (kDeleteSpaces) {
+      // The run can only grow while spaces keep coming; capped, so that a
+      // run of billions of spaces cannot overflow the counter.
+      const bool space = c == ' ';
+      spaces = space ? spaces + (spaces <= most ? 1 : 0) : 0;
+      keep = keep && !(space && spaces > most);
     }
-    if (keep) out[write++] = c;
+    out[write] = c;
+    write += keep ? 1 : 0;
   }
+  *run = spaces;
   return write;
+}
+
+std::size_t CleanChars(std::string_view in, char* out,
+                       const CleanOptions& options, int* run) {
+  const bool symbols = options.delete_symbol_error == 1;
+  const bool spaces = options.delete_space == 1;
+  if (symbols && spaces) {
+    return CleanCharsWith<true, true>(in, out, options, run);
+  }
+  if (symbols) return CleanCharsWith<true, false>(in, out, options, run);
+  if (spaces) return CleanCharsWith<false, true>(in, out, options, run);
+  return CleanCharsWith<false, false>(in, out, options, run);
 }
 
 }  // namespace
