@@ -661,14 +661,18 @@ int ImportNamedProfiles(const CliOptions& options, const Streams& streams) {
   if (create) {
     if (!options.profiles_file) EnsureDataDirectory(database.parent_path());
     std::error_code error;
-    if (!CreateProfileDatabase(database, &error)) {
+    bool created = false;
+    if (!CreateProfileDatabase(database, &error, &created)) {
       PrintError(
           streams,
           CreateFailure(database, error ? error : WriteFailure(database)));
       return kExitFileError;
     }
-    PrintStatus(streams, options.quiet,
-                "Создана база профилей \"" + PathBytes(database) + "\"");
+    // Another import started at the same time may have made it first.
+    if (created) {
+      PrintStatus(streams, options.quiet,
+                  "Создана база профилей \"" + PathBytes(database) + "\"");
+    }
   }
   const ImportResult result = ImportProfiles(file, database, chosen, new_only);
   for (const std::string& name : result.imported) {

@@ -45,40 +45,51 @@ const std::string kCli = "'" TRULVEX_CLI_PATH "'";
 #endif
 
 // Twenty imports started at once, each adding its own profile: all twenty
-// arrive.
+// arrive, into a database that is there or that they race to create (and
+// that only the one that made it says it made).
 TEST(CliReliabilityTest, ConcurrentImportsLoseNoProfile) {
-  TempDir dir;
-  const fs::path db = dir / "Profile.prof";
-  ASSERT_TRUE(CreateProfileDatabase(db));
   constexpr int kWriters = 20;
-  for (int i = 0; i < kWriters; ++i) {
-    const fs::path file = dir / ("p" + std::to_string(i) + ".prof");
-    ProfileRecord record = DefaultProfileRecords()[0];
-    record.Name = "P" + std::to_string(i);
-    ASSERT_TRUE(WriteProfileFile(file, std::span(&record, 1)));
+  for (const bool database_there : {true, false}) {
+    SCOPED_TRACE(database_there ? "database there" : "no database");
+    TempDir dir;
+    const fs::path db = dir / "Profile.prof";
+    if (database_there) {
+      ASSERT_TRUE(CreateProfileDatabase(db));
+    }
+    const auto name = [&](const char* stem, int i) {
+      return dir / (stem + std::to_string(i));
+    };
+    for (int i = 0; i < kWriters; ++i) {
+      ProfileRecord record = DefaultProfileRecords()[0];
+      record.Name = "P" + std::to_string(i);
+      ASSERT_TRUE(WriteProfileFile(name("p", i), std::span(&record, 1)));
+    }
+    std::vector<std::unique_ptr<ChildProcess>> children;
+    for (int i = 0; i < kWriters; ++i) {
+      children.push_back(std::make_unique<ChildProcess>(
+          TRULVEX_CLI_PATH,
+          Args{"profiles", "import", PathBytes(name("p", i)), "--profiles",
+               PathBytes(db)},
+          ChildOptions{.err = name("err", i)}));
+    }
+    int created = 0;
+    for (int i = 0; i < kWriters; ++i) {
+      const int status = children[i]->Wait();
+      const std::string err = ReadFile(name("err", i));
+      EXPECT_EQ(status, 0) << err;
+      created += err.find("Создана база профилей") != std::string::npos;
+      fs::remove(name("err", i));
+    }
+    EXPECT_EQ(created, database_there ? 0 : 1);
+    std::vector<std::string> names;
+    ASSERT_TRUE(FillProfileList(db, &names));
+    EXPECT_EQ(names.size(), 3u + kWriters);
+    for (int i = 0; i < kWriters; ++i) {
+      EXPECT_NE(std::find(names.begin(), names.end(), "P" + std::to_string(i)),
+                names.end());
+    }
+    EXPECT_EQ(FileNames(dir.path()).size(), 1u + kWriters);  // no lock left
   }
-  std::vector<std::unique_ptr<ChildProcess>> children;
-  for (int i = 0; i < kWriters; ++i) {
-    children.push_back(std::make_unique<ChildProcess>(
-        TRULVEX_CLI_PATH,
-        Args{"profiles", "import",
-             PathBytes(dir / ("p" + std::to_string(i) + ".prof")), "--profiles",
-             PathBytes(db)},
-        ChildOptions{.err = dir / ("err" + std::to_string(i))}));
-  }
-  for (int i = 0; i < kWriters; ++i) {
-    EXPECT_EQ(children[i]->Wait(), 0)
-        << ReadFile(dir / ("err" + std::to_string(i)));
-    fs::remove(dir / ("err" + std::to_string(i)));
-  }
-  std::vector<std::string> names;
-  ASSERT_TRUE(FillProfileList(db, &names));
-  EXPECT_EQ(names.size(), 3u + kWriters);
-  for (int i = 0; i < kWriters; ++i) {
-    EXPECT_NE(std::find(names.begin(), names.end(), "P" + std::to_string(i)),
-              names.end());
-  }
-  EXPECT_EQ(FileNames(dir.path()).size(), 1u + kWriters);  // no lock left
 }
 
 TEST(CliReliabilityTest, SwitchesTakeNoValue) {

@@ -84,7 +84,9 @@ EnsureDatabaseResult EnsureProfileDatabase(const fs::path& path,
                                      : EnsureDatabaseResult::kCreateFailed;
 }
 
-bool CreateProfileDatabase(const fs::path& path, std::error_code* error) {
+bool CreateProfileDatabase(const fs::path& path, std::error_code* error,
+                           bool* created) {
+  if (created != nullptr) *created = false;
   std::error_code reason;
   const std::optional<FileLock> lock = FileLock::Acquire(path, &reason);
   if (!lock) return SetError(error, reason), false;
@@ -100,7 +102,10 @@ bool CreateProfileDatabase(const fs::path& path, std::error_code* error) {
       if (!file.WriteText(key, value)) return false;
     }
   }
-  if (ReplaceFile(path, file.Serialize(), &reason)) return true;
+  if (ReplaceFile(path, file.Serialize(), &reason)) {
+    if (created != nullptr) *created = true;
+    return true;
+  }
   SetError(error, reason);
   return false;
 }

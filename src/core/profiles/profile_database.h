@@ -40,9 +40,10 @@ EnsureDatabaseResult EnsureProfileDatabase(const std::filesystem::path& path,
 
 // Writes a database holding exactly the default profiles, in one step and
 // under the file's lock. A database that another program created meanwhile
-// is kept as it is (success).
+// is kept as it is (success, with `created` false).
 bool CreateProfileDatabase(const std::filesystem::path& path,
-                           std::error_code* error = nullptr);
+                           std::error_code* error = nullptr,
+                           bool* created = nullptr);
 
 UserMessage MissingDatabaseQuestion();
 // The database is there but cannot be read (another user's 0600 file, a
