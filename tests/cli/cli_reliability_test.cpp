@@ -179,6 +179,35 @@ TEST(CliReliabilityTest, StandardOutputTargetKeepsWhatCameBefore) {
 #endif
 }
 
+// A file another program holds open and shares with no writer (an editor,
+// a spreadsheet) is named busy and left as it was.
+TEST(CliReliabilityTest, AFileHeldByAnotherProgramIsBusy) {
+#if !defined(_WIN32)
+  GTEST_SKIP() << "POSIX has no share modes that keep a writer out";
+#else
+  TempDir dir;
+  WriteFile(dir / "in.txt", "AB");
+  WriteFile(dir / "rom.bin", "0123");
+  WriteFile(dir / "table.asm", "old");
+  for (const Args& args : {Args{"table", "-o", PathBytes(dir / "table.asm"),
+                                PathBytes(dir / "in.txt")},
+                           Args{"bin", "-o", PathBytes(dir / "rom.bin"),
+                                "--existing", PathBytes(dir / "in.txt")}}) {
+    const fs::path target = PathFromBytes(args[2]);
+    const HANDLE held = CreateFileW(target.c_str(), GENERIC_READ, 0, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const CliResult result = RunCliOn(args);
+    CloseHandle(held);
+    EXPECT_EQ(result.status, kExitFileError) << args[0];
+    EXPECT_NE(result.err.find("файл занят"), std::string::npos) << result.err;
+  }
+  EXPECT_EQ(ReadFile(dir / "table.asm"), "old");
+  EXPECT_EQ(ReadFile(dir / "rom.bin"), "0123");
+  EXPECT_EQ(FileNames(dir.path()), (Args{"in.txt", "rom.bin", "table.asm"}));
+#endif
+}
+
 // A file with two names is changed under both; its mode, group and (as
 // root) owner survive a rewrite; names of any legal length work.
 TEST(CliReliabilityTest, RewritesKeepWhatTheUserSet) {

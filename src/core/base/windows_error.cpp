@@ -9,7 +9,7 @@
 namespace trulvex {
 
 std::error_code WindowsErrorCode(unsigned long error) {
-  int code = EIO;
+  int code = 0;
   switch (error) {
     case ERROR_FILE_EXISTS:
     case ERROR_ALREADY_EXISTS:
@@ -22,10 +22,14 @@ std::error_code WindowsErrorCode(unsigned long error) {
       code = ENOENT;
       break;
     case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
     case ERROR_WRITE_PROTECT:
       code = EACCES;
+      break;
+    // Another program has the file open and shares it with no writer.
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_UNABLE_TO_REMOVE_REPLACED:
+      code = ETXTBSY;
       break;
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
@@ -51,12 +55,11 @@ std::error_code WindowsErrorCode(unsigned long error) {
     case ERROR_NO_DATA:
       code = EPIPE;
       break;
-    case ERROR_NOT_SUPPORTED:
-    case ERROR_INVALID_FUNCTION:
-      code = ENOSYS;
-      break;
     default:
-      break;
+      // Said by its Windows number ("системная ошибка 1117"), which a
+      // user can look up, rather than as a vague input-output error.
+      errno = EIO;
+      return {static_cast<int>(error), std::system_category()};
   }
   errno = code;
   return {code, std::generic_category()};

@@ -9,7 +9,8 @@ namespace trulvex {
 
 // A Win32 error (GetLastError) as the portable error the rest of the
 // program reports (ErrorReason), so that a refused file reads the same on
-// every system; errno set to match.
+// every system; errno set to match. An error with no portable kin stays a
+// Windows one (system_category), with errno EIO.
 std::error_code WindowsErrorCode(unsigned long error);
 
 // The same for the calling thread's last error.
