@@ -357,6 +357,32 @@ TEST(CliReliabilityTest, OthersFileInOpenDirectoryIsRefused) {
 }
 #endif
 
+#if !defined(_WIN32)
+// A bind-mounted single file cannot be renamed over: it is written in place,
+// as shell redirection writes it, and nothing is left beside it.
+TEST(CliReliabilityTest, MountedFileIsWrittenInPlace) {
+  if (geteuid() != 0) GTEST_SKIP() << "a bind mount needs root";
+  if (Shell("unshare -m --propagation private true 2>/dev/null") != 0) {
+    GTEST_SKIP() << "no mount namespace can be made here";
+  }
+  TempDir dir;
+  WriteFile(dir / "in.txt", "XY");
+  WriteFile(dir / "source.bin", "ABCDEFGH");
+  WriteFile(dir / "mounted.bin", "old");
+  // The mount lives in a namespace of its own and ends with the command.
+  const std::string command =
+      "unshare -m --propagation private sh -c "
+      "'mount --bind \"$1\" \"$2\" && \"$3\" bin -q -o \"$2\" \"$4\"' sh " +
+      Q(dir / "source.bin") + " " + Q(dir / "mounted.bin") + " " + kCli + " " +
+      Q(dir / "in.txt");
+  EXPECT_EQ(std::system(command.c_str()), 0);
+  EXPECT_EQ(ReadFile(dir / "source.bin"), "XY");
+  EXPECT_EQ(ReadFile(dir / "mounted.bin"), "old");
+  EXPECT_EQ(FileNames(dir.path()),
+            (Args{"in.txt", "mounted.bin", "source.bin"}));
+}
+#endif
+
 // A table being written when Ctrl+C comes leaves no temporary file.
 TEST(CliReliabilityTest, InterruptedWriteLeavesNoTemporaryFile) {
   TempDir dir;
