@@ -253,8 +253,8 @@ class Run {
   // every character, at a bounded number of calls.
   void Report(std::uint64_t done) {
     if (observer_ == nullptr) return;
-    // The position of the last character written, counted from 1, plus one:
-    // the value a report after each character would have reached.
+    // Two more than the characters written: the value a report after each
+    // character would have reached.
     last_progress_ = done + 2;
     if (last_progress_ < next_progress_) return;
     observer_->Progressed(last_progress_);
