@@ -127,11 +127,12 @@ TEST(ConversionRunTest, WatchedRunReportsBoundedAndStopsMidText) {
     int checks;  // the stop checks of a whole run
     int stop_at;
     std::string_view stopped_end;  // how a stopped table ends
+    long stopped_lines;            // and its line ends
   } cases[] = {
-      {Dt(), true, 990, 1002, 130000 - 1, 60000, "\r\n"},
-      {Dt(), false, 15, 17, 130000 - 1, 1, "\r\n"},
+      {Dt(), true, 990, 1002, 130000 - 1, 60000, "\r\n", 2 * 60000},
+      {Dt(), false, 15, 17, 130000 - 1, 1, "\r\n", 2},
       // One data line of a million numbers: checks between its blocks.
-      {one_line, true, 60, 64, 63, 30, ", "},
+      {one_line, true, 60, 64, 63, 30, ", ", 1},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.profile.CountByte);
@@ -160,6 +161,8 @@ TEST(ConversionRunTest, WatchedRunReportsBoundedAndStopsMidText) {
     EXPECT_LT(stopped.table.size(), full.size());
     EXPECT_TRUE(full.starts_with(stopped.table));
     EXPECT_TRUE(stopped.table.ends_with(c.stopped_end));
+    EXPECT_EQ(std::count(stopped.table.begin(), stopped.table.end(), '\n'),
+              c.stopped_lines);
   }
 }
 
