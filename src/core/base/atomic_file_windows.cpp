@@ -11,9 +11,12 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+// After <windows.h>, which it needs.
+#include <aclapi.h>
 
 #include <algorithm>
 #include <chrono>
+#include <memory>
 #include <random>
 #include <string>
 #include <thread>
@@ -45,9 +48,27 @@ HANDLE OpenExisting(const fs::path& path, DWORD access) {
                      FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-// A hidden name beside `target` that no one else uses. Its error, when
-// none could be made, is the thread's last error.
-HANDLE CreateTemp(const fs::path& target, fs::path* temp) {
+struct LocalFreer {
+  void operator()(void* memory) const { LocalFree(memory); }
+};
+using SecurityDescriptor = std::unique_ptr<void, LocalFreer>;
+
+// Who may do what with the old file (its DACL); null where the file system
+// keeps no such rules.
+SecurityDescriptor AccessRulesOf(HANDLE file) {
+  PSECURITY_DESCRIPTOR rules = nullptr;
+  if (GetSecurityInfo(file, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                      nullptr, nullptr, nullptr, &rules) != ERROR_SUCCESS) {
+    return nullptr;
+  }
+  return SecurityDescriptor(rules);
+}
+
+// A hidden name beside `target` that no one else uses, made with `rules`
+// (when given) so that it is never open to more users than the file it
+// becomes. Its error, when none could be made, is the thread's last error.
+HANDLE CreateTemp(const fs::path& target, fs::path* temp, void* rules) {
+  SECURITY_ATTRIBUTES security{sizeof(security), rules, FALSE};
   static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
   std::random_device seed;
   std::mt19937 random(seed());
@@ -58,7 +79,8 @@ HANDLE CreateTemp(const fs::path& target, fs::path* temp) {
                                       PathBytes(target.filename()), suffix));
     const HANDLE handle = CreateFileW(
         temp->c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
-        nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        rules != nullptr ? &security : nullptr, CREATE_NEW,
+        FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) {
       return handle;
     }
@@ -182,6 +204,7 @@ std::unique_ptr<AtomicFileWriter> AtomicFileWriter::Begin(
   }
 
   bool in_place = false;
+  SecurityDescriptor rules;
   if (target->kind == WriteTarget::Kind::kRegular) {
     if (IsReadOnlyFile(target->path)) {
       return fail(std::make_error_code(std::errc::permission_denied));
@@ -198,13 +221,14 @@ std::unique_ptr<AtomicFileWriter> AtomicFileWriter::Begin(
     writer->mode_bits_ = info.dwFileAttributes;
     writer->existing_size_ =
         std::uint64_t{info.nFileSizeHigh} << 32 | info.nFileSizeLow;
+    rules = AccessRulesOf(existing);
     writer->existing_ = DescriptorOfHandle(existing, _O_RDONLY | _O_BINARY);
     // A replacement would part a file's several names (hard links).
     in_place = info.nNumberOfLinks > 1;
   }
 
   if (!in_place) {
-    const HANDLE temp = CreateTemp(target->path, &writer->temp_);
+    const HANDLE temp = CreateTemp(target->path, &writer->temp_, rules.get());
     if (temp != INVALID_HANDLE_VALUE) {
       writer->cleanup_ = std::make_unique<SignalCleanup>(writer->temp_);
       writer->file_ = StreamOfHandle(temp, _O_WRONLY | _O_BINARY, "wb");
