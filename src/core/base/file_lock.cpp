@@ -1,6 +1,8 @@
 #include "core/base/file_lock.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <thread>
 #include <utility>
 
@@ -10,8 +12,6 @@
 #if defined(_WIN32)
 #include <fcntl.h>
 #include <windows.h>
-
-#include <algorithm>
 
 #include "core/base/descriptor_io.h"
 #include "core/base/open_file.h"
@@ -25,6 +25,23 @@
 
 namespace trulvex {
 namespace fs = std::filesystem;
+
+namespace {
+
+// Pauses before the next try, a little longer each time; false, with the
+// timeout as `error`, once `deadline` has passed.
+bool WaitToRetry(std::chrono::steady_clock::time_point deadline,
+                 std::chrono::milliseconds* pause, std::error_code* error) {
+  if (std::chrono::steady_clock::now() >= deadline) {
+    *error = make_error_code(FileErrc::kLockTimeout);
+    return false;
+  }
+  std::this_thread::sleep_for(*pause);
+  *pause = std::min(*pause * 2, std::chrono::milliseconds(100));
+  return true;
+}
+
+}  // namespace
 
 #if !defined(_WIN32)
 
@@ -105,12 +122,7 @@ std::optional<FileLock> FileLock::Acquire(const fs::path& path,
           break;
       }
     }
-    if (std::chrono::steady_clock::now() >= deadline) {
-      *error = make_error_code(FileErrc::kLockTimeout);
-      return std::nullopt;
-    }
-    std::this_thread::sleep_for(pause);
-    pause = std::min(pause * 2, std::chrono::milliseconds(100));
+    if (!WaitToRetry(deadline, &pause, error)) return std::nullopt;
   }
 }
 
@@ -210,12 +222,7 @@ std::optional<FileLock> FileLock::Acquire(const fs::path& path,
           break;
       }
     }
-    if (std::chrono::steady_clock::now() >= deadline) {
-      *error = make_error_code(FileErrc::kLockTimeout);
-      return std::nullopt;
-    }
-    std::this_thread::sleep_for(pause);
-    pause = std::min(pause * 2, std::chrono::milliseconds(100));
+    if (!WaitToRetry(deadline, &pause, error)) return std::nullopt;
   }
 }
 
