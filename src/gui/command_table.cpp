@@ -99,28 +99,28 @@ std::span<const int> EditorMenuLayout() {
 
 std::span<const ToolSpec> ToolbarLayout() {
   static const std::vector<ToolSpec> tools = {
-      {kToolbarSeparator},
+      {kToolbarSeparator, 0, {}},
       {kCommandNew, kImageNew, QStringLiteral("Новый")},
       {kRecentFilesButton, kImageOpen, QStringLiteral("Открыть")},
       {kCommandSave, kImageSave, QStringLiteral("Сохранить")},
-      {kToolbarSeparator},
+      {kToolbarSeparator, 0, {}},
       {kCommandCut, kImageCut, QStringLiteral("Вырезать")},
       {kCommandCopy, kImageCopy, QStringLiteral("Копировать")},
       {kCommandPaste, kImagePaste, QStringLiteral("Вставить")},
-      {kToolbarSeparator},
-      {kCommandUndo},
-      {kCommandRedo},
-      {kToolbarSeparator},
+      {kToolbarSeparator, 0, {}},
+      {kCommandUndo, 0, {}},
+      {kCommandRedo, 0, {}},
+      {kToolbarSeparator, 0, {}},
       // The platform's "properties" picture, where it has one at all, looks
       // like the About button's: Convert has its own.
       {kCommandConvert, kImageConvert, QStringLiteral("Преобразовать")},
       {kProfileSelector, 0, QStringLiteral("Выбор профиля")},
       {kCommandProfiles, kImageProfiles,
        QStringLiteral("Управление профилями")},
-      {kToolbarSeparator},
+      {kToolbarSeparator, 0, {}},
       {kCommandPreview, kImagePreview,
        QStringLiteral("Просмотр на индикаторе")},
-      {kToolbarSeparator},
+      {kToolbarSeparator, 0, {}},
       {kCommandAbout, kImageAbout, QStringLiteral("О программе")},
   };
   return tools;
