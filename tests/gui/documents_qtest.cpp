@@ -1,4 +1,6 @@
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QClipboard>
 #include <QDragEnterEvent>
@@ -87,6 +89,43 @@ class DocumentsTest : public QObject {
                s.dialogs.LastText().c_str());
       QCOMPARE(s.Text(), std::string("kept"));
     }
+  }
+
+  // Memory running out while a text is read ends that command only: the
+  // message says why and the text in the editor stays.
+  void RunningOutOfMemoryKeepsTheText() {
+#if defined(__SANITIZE_ADDRESS__)
+    QSKIP("AddressSanitizer reserves more address space than any limit");
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    QSKIP("AddressSanitizer reserves more address space than any limit");
+#endif
+#endif
+    Session s;
+    QVERIFY(s.Open(s.Make("a.txt", "kept")));
+    {
+      std::ofstream big(s.dir / "big.txt", std::ios::binary);
+      big.seekp(std::streamoff{96} << 20);
+      big.put('x');
+    }
+    // Room for 32 MB more than the program holds now.
+    long pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    QVERIFY(pages > 0);
+    rlimit saved{};
+    QCOMPARE(getrlimit(RLIMIT_AS, &saved), 0);
+    const rlim_t in_use =
+        static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE));
+    const rlimit tight{in_use + (rlim_t{32} << 20), saved.rlim_max};
+    QCOMPARE(setrlimit(RLIMIT_AS, &tight), 0);
+    const bool opened = s.Open(s.Path("big.txt"));
+    setrlimit(RLIMIT_AS, &saved);
+    QVERIFY(!opened);
+    QVERIFY2(
+        s.dialogs.LastText().find("недостаточно памяти") != std::string::npos,
+        s.dialogs.LastText().c_str());
+    QCOMPARE(s.Text(), std::string("kept"));
+    QCOMPARE(s.DocumentPath(), s.Path("a.txt"));
   }
 
   void SaveQuestionGuardsNewAndOpen() {
