@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "core/base/file_error.h"
+#include "core/base/path_bytes.h"
 #include "core/base/write_target.h"
 
 #if defined(_WIN32)
@@ -15,7 +16,6 @@
 
 #include "core/base/descriptor_io.h"
 #include "core/base/open_file.h"
-#include "core/base/path_bytes.h"
 #else
 #include <fcntl.h>
 #include <sys/file.h>
@@ -39,6 +39,19 @@ bool WaitToRetry(std::chrono::steady_clock::time_point deadline,
   std::this_thread::sleep_for(*pause);
   *pause = std::min(*pause * 2, std::chrono::milliseconds(100));
   return true;
+}
+
+// The lock file of a target: a hidden name beside it, never replaced.
+// Streams and devices are written in order, never replaced: nothing to
+// guard, no lock file.
+std::optional<fs::path> LockFileOf(const WriteTarget& target) {
+  if (target.kind == WriteTarget::Kind::kDescriptor ||
+      target.kind == WriteTarget::Kind::kSpecial) {
+    return std::nullopt;
+  }
+  return DirectoryOf(target.path) /
+         PathFromBytes(
+             HiddenSiblingName(PathBytes(target.path.filename()), ".lock"));
 }
 
 }  // namespace
@@ -74,15 +87,9 @@ std::optional<FileLock> FileLock::Acquire(const fs::path& path,
   const std::optional<WriteTarget> target = FindWriteTarget(path, error);
   if (!target) return std::nullopt;
   FileLock lock;
-  // Streams and devices are written in order, never replaced: nothing to
-  // guard.
-  if (target->kind == WriteTarget::Kind::kDescriptor ||
-      target->kind == WriteTarget::Kind::kSpecial) {
-    return lock;
-  }
-  const fs::path lock_file =
-      DirectoryOf(target->path) /
-      HiddenSiblingName(target->path.filename().string(), ".lock");
+  const std::optional<fs::path> lock_name = LockFileOf(*target);
+  if (!lock_name) return lock;
+  const fs::path& lock_file = *lock_name;
   const auto deadline = std::chrono::steady_clock::now() + wait;
   auto pause = std::chrono::milliseconds(5);
   for (;;) {
@@ -180,13 +187,9 @@ std::optional<FileLock> FileLock::Acquire(const fs::path& path,
   const std::optional<WriteTarget> target = FindWriteTarget(path, error);
   if (!target) return std::nullopt;
   FileLock lock;
-  if (target->kind == WriteTarget::Kind::kDescriptor ||
-      target->kind == WriteTarget::Kind::kSpecial) {
-    return lock;
-  }
-  const fs::path lock_file = DirectoryOf(target->path) /
-                             PathFromBytes(HiddenSiblingName(
-                                 PathBytes(target->path.filename()), ".lock"));
+  const std::optional<fs::path> lock_name = LockFileOf(*target);
+  if (!lock_name) return lock;
+  const fs::path& lock_file = *lock_name;
   const auto deadline = std::chrono::steady_clock::now() + wait;
   auto pause = std::chrono::milliseconds(5);
   for (;;) {
