@@ -77,8 +77,8 @@ bool Deflate(z_stream& zlib, std::string& compressed,
 
 }  // namespace
 
-PngWriter::PngWriter(Sink sink)
-    : state_(std::make_unique<State>(State{std::move(sink)})) {
+PngWriter::PngWriter(Sink sink) : state_(std::make_unique<State>()) {
+  state_->sink = std::move(sink);
   state_->zlib_ready =
       deflateInit(&state_->zlib, Z_DEFAULT_COMPRESSION) == Z_OK;
   state_->failed = !state_->zlib_ready;

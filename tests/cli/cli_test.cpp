@@ -170,22 +170,23 @@ TEST(CliTest, ProgramReadsStandardInputAndReportsStatus) {
   TempDir dir;
   const std::string privet = ShellQuote(TestData("privet.txt"));
   const std::string err = " 2>" + ShellQuote(dir / "err");
+  const auto expect_status = [&](const std::string& arguments, int status) {
+    EXPECT_EQ(RunCliProgram(arguments + err), status) << arguments << "\n"
+                                                      << ReadFile(dir / "err");
+  };
   // A table redirected to a file keeps its CR LF: on Windows, a standard
   // output left in text mode would make it CR CR LF.
-  EXPECT_EQ(
-      RunCliProgram("table <" + privet + " >" + ShellQuote(dir / "table")),
-      kExitOk);
+  expect_status("table <" + privet + " >" + ShellQuote(dir / "table"), kExitOk);
   EXPECT_EQ(ReadFile(dir / "table"), ReadFile(TestData("privet_dt.golden")));
-  EXPECT_EQ(RunCliProgram("bin -o " + ShellQuote(dir / "a.bin") + " <" +
-                          kNullDevice + err),
-            kExitRefused);
-  EXPECT_EQ(RunCliProgram("table " + ShellQuote(dir / "none") + err),
-            kExitFileError);
-  EXPECT_EQ(RunCliProgram("frobnicate" + err), kExitUsage);
+  expect_status("bin -o " + ShellQuote(dir / "a.bin") + " <" + kNullDevice,
+                kExitRefused);
+  expect_status("table " + ShellQuote(dir / "none"), kExitFileError);
+  expect_status("frobnicate", kExitUsage);
+#if !defined(_WIN32)  // under Wine the name would reach the host's device
   if (fs::exists("/dev/full")) {  // a table that could not be written
-    EXPECT_EQ(RunCliProgram("table " + privet + " >/dev/full" + err),
-              kExitFileError);
+    expect_status("table " + privet + " >/dev/full", kExitFileError);
   }
+#endif
 }
 
 // A file is read in pieces, splitting characters: it gives what stdin gives.

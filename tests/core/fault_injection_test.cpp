@@ -57,7 +57,8 @@ std::string TextVersion(int version) {
   return std::string(version == 0 ? 100 : 20000, version == 0 ? 'a' : 'b');
 }
 
-std::string BinOutcomeText(const fs::path& path, BinOutcome outcome) {
+[[maybe_unused]] std::string BinOutcomeText(const fs::path& path,
+                                            BinOutcome outcome) {
   return BinOutcomeMessage(outcome, path.string()).text;
 }
 
