@@ -276,6 +276,36 @@ class ProfileManagerTest : public QObject {
       QCOMPARE(*texts[i], testing::Cp("Ж") + keys[i]);
   }
 
+  // A database deleted behind the program's back is told the same way
+  // wherever a profile is loaded, and nothing goes on with a stale list.
+  void AMissingDatabaseIsToldWhereverAProfileIsLoaded() {
+    Session s(1);
+    const UserMessage missing = DatabaseMissingMessage(s.database());
+    fs::remove(s.database());
+
+    s.ClickRow(2);
+    s.Click("editButton");
+    QCOMPARE(s.dialogs.shown.size(), std::size_t{1});
+    QVERIFY(s.dialogs.shown.back().message == missing);
+    QCOMPARE(s.manager->mode(), Mode::kViewing);
+    QVERIFY(!s.Box("Name")->isEnabled());
+    QCOMPARE(s.window->profile_selector()->count(), 0);
+
+    // The selector, refilled from a database that then goes again.
+    s.manager->close();
+    fs::copy_file(testing::TestData("profile_database_fresh.golden"),
+                  s.database());
+    s.window->RefillProfileSelector(0);
+    QCOMPARE(s.window->profile_selector()->count(), 3);
+    fs::remove(s.database());
+    QComboBox* selector = s.window->profile_selector();
+    selector->setCurrentIndex(1);
+    Q_EMIT selector->activated(1);
+    QCOMPARE(s.dialogs.shown.size(), std::size_t{2});
+    QVERIFY(s.dialogs.shown.back().message == missing);
+    QCOMPARE(selector->count(), 0);
+  }
+
   void ClosingRefillsTheSelectorAndSetsTheConvertState() {
     Session s(-1);
     QAction* convert = s.window->menu_action(kCommandConvert);
