@@ -35,6 +35,23 @@ foreach(page trulvex-cli trulvex)
     list(APPEND TRULVEX_MAN_PAGES ${page_file}.gz)
     if(page STREQUAL trulvex-cli OR TRULVEX_BUILD_GUI)
       install(FILES ${page_file}.gz DESTINATION ${directory})
+      # The pages name the folder of toolchains.prof. Installed under
+      # another prefix than the build was configured with (`cmake --install
+      # --prefix`, `make install PREFIX=` after `make`), a page is written
+      # again for that prefix, so that it names the folder the file is in.
+      install(CODE "
+        if(NOT CMAKE_INSTALL_PREFIX STREQUAL \"${CMAKE_INSTALL_PREFIX}\")
+          file(READ \"${page_file}\" text)
+          string(REPLACE \"${TRULVEX_SHARE_DIR}\"
+            \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/trulvex\"
+            text \"\${text}\")
+          set(page \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${directory}/${page}.1\")
+          file(WRITE \"\${page}\" \"\${text}\")
+          execute_process(COMMAND gzip -9nf \"\${page}\" RESULT_VARIABLE failed)
+          if(failed)
+            message(FATAL_ERROR \"gzip could not compress \${page}\")
+          endif()
+        endif()")
     endif()
   endforeach()
 endforeach()

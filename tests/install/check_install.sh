@@ -38,6 +38,16 @@ for page in "${pages[@]}"; do
     fail "$page does not render"
 done
 
+# Installed under another prefix than the build's, the pages name where
+# the profiles went.
+other=/opt/trulvex
+DESTDIR=$scratch/other cmake --install "$build" --prefix "$other" >/dev/null
+for page in "$scratch/other$other"/share/man/{,ru/}man1/trulvex-cli.1.gz; do
+  zcat "$page" | grep -q "$other/share/trulvex/toolchains.prof" ||
+    fail "$page does not name $other/share/trulvex"
+  ! zcat "$page" | grep -q "$prefix/share" || fail "$page names $prefix"
+done
+
 # Bash completion: subcommands, options and the profile names, escaped.
 completion=$root/share/bash-completion/completions/trulvex-cli
 replies=$(PATH=$root/bin:$PATH bash -c '
