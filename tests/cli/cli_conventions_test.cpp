@@ -116,6 +116,17 @@ TEST(CliConventionsTest, OptionSpellings) {
   EXPECT_EQ(spaces.out, "A B C");
   const CliResult profile = RunCliOn({"table", "-pmikrobasic for pic", in});
   EXPECT_EQ(profile.out, ReadFile(TestData("privet_mikrobasic.golden")));
+
+  // Help in every spelling, on standard output, as a success.
+  const CliResult help = RunCliOn({"help"});
+  EXPECT_EQ(help.status, kExitOk);
+  EXPECT_NE(help.out.find("trulvex-cli table"), std::string::npos);
+  for (const Args& spelling : {Args{"-h"}, Args{"--help"}}) {
+    const CliResult other = RunCliOn(spelling);
+    EXPECT_EQ(other.status, kExitOk) << spelling[0];
+    EXPECT_EQ(other.out, help.out) << spelling[0];
+    EXPECT_EQ(other.err, "") << spelling[0];
+  }
 }
 
 TEST(CliConventionsTest, AddressesInDecimalAndHexadecimal) {

@@ -25,6 +25,13 @@ codes=$("$cli" bin -q -o - "$scratch/privet.txt" | od -An -tx1 | tr -d ' \n')
 "$cli" table "$scratch/privet.txt" | grep -q 'Dt    0xA8, 0x70' || fail "table"
 "$cli" profiles list --profiles "$root/share/trulvex/toolchains.prof" |
   grep -q '^C — массив для #include$' || fail "shipped toolchain profiles"
+# Imported whole, they follow the three profiles a new database holds.
+imported() { TRULVEX_DATA_DIR=$scratch/imported "$cli" "$@"; }
+imported profiles import -q --all "$root/share/trulvex/toolchains.prof" ||
+  fail "profiles import --all of the shipped profiles"
+[[ $(imported profiles list | tail -n +4 | tr '\n' '|') == \
+  "C — массив для #include|GNU as — .byte|AVR — avr-as .byte|SDCC — 8051 .db|PIC — gpasm db|" ]] ||
+  fail "imported toolchain profiles: $(imported profiles list)"
 
 # Manual pages: they render, and man reports nothing wrong in them.
 pages=("$root/share/man/man1/trulvex-cli.1.gz" "$root/share/man/ru/man1/trulvex-cli.1.gz")
