@@ -113,6 +113,7 @@ bool ParseCommon(const std::string& name, ArgumentReader* reader,
   *handled = true;
   std::string value;
   if (name == "-q" || name == "--quiet") {
+    if (!RefuseValue(name, *attached, error)) return false;
     options->quiet = true;
   } else if (name == "-o" || name == "--output") {
     if (!reader->Value(name, attached, &value, error)) return false;
@@ -378,7 +379,8 @@ ParseResult ParseProfiles(const std::vector<std::string>& args) {
     } else if (name == "--all") {
       if (!RefuseValue(name, attached, &result.error)) return result;
       options.import_all = true;
-    } else if ((name == "-q" || name == "--quiet") && !attached) {
+    } else if (name == "-q" || name == "--quiet") {
+      if (!RefuseValue(name, attached, &result.error)) return result;
       options.quiet = true;
     } else {
       result.error = "Неизвестный параметр " + name + ".";

@@ -95,8 +95,8 @@ TEST(CliReliabilityTest, ConcurrentImportsLoseNoProfile) {
 TEST(CliReliabilityTest, SwitchesTakeNoValue) {
   TempDir dir;
   WriteFile(dir / "t.bin", "0123456789");
-  for (const char* wrong :
-       {"--replace=no", "--existing=1", "--delete-undisplayable=0"}) {
+  for (const char* wrong : {"--replace=no", "--existing=1",
+                            "--delete-undisplayable=0", "--quiet=no"}) {
     const CliResult result =
         RunCliOn({"bin", "-o", (dir / "t.bin").string(), "--existing", "--at=2",
                   "--replace", wrong},
@@ -104,8 +104,12 @@ TEST(CliReliabilityTest, SwitchesTakeNoValue) {
     EXPECT_EQ(result.status, kExitUsage) << wrong;
     EXPECT_NE(result.err.find("не принимает значения"), std::string::npos);
   }
-  EXPECT_EQ(RunCliOn({"profiles", "import", "x.prof", "--all=1"}).status,
-            kExitUsage);
+  for (const char* wrong : {"--all=1", "--quiet=0"}) {
+    const CliResult result = RunCliOn({"profiles", "import", "x.prof", wrong});
+    EXPECT_EQ(result.status, kExitUsage) << wrong;
+    EXPECT_NE(result.err.find("не принимает значения"), std::string::npos)
+        << result.err;
+  }
   EXPECT_EQ(ReadFile(dir / "t.bin"), "0123456789");
 }
 
