@@ -7,6 +7,7 @@
 
 #include "core/base/data_directory.h"
 #include "core/shell/program_info.h"
+#include "gui/guarded_application.h"
 #include "gui/icons.h"
 #include "gui/main_window.h"
 #include "gui/qt_text.h"
@@ -41,7 +42,7 @@ int main(int argc, char** argv) {
     return std::fflush(stdout) == 0 ? 0 : 1;
   }
   trulvex::UseRussianSystemLocale();
-  QApplication app(argc, argv);
+  trulvex::GuardedApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("trulvex"));
   QApplication::setApplicationVersion(QString::fromUtf8(trulvex::kVersion));
   QApplication::setDesktopFileName(QStringLiteral("trulvex"));
@@ -64,6 +65,7 @@ int main(int argc, char** argv) {
   // The profile database is created at start-up: its directory comes first.
   trulvex::EnsureDataDirectory(data);
   trulvex::QtUserDialogs dialogs;
+  app.set_dialogs(&dialogs);
   trulvex::MainWindow window(
       {data / trulvex::kSettingsFileName, data / trulvex::kProfileDatabaseName},
       &dialogs);

@@ -392,7 +392,13 @@ bool MainWindow::Start(const std::vector<std::filesystem::path>& arguments) {
   }
   SetMenuStyle(EffectiveMenuStyle(settings_.StyleMenu));
   if (!arguments.empty() && IsOpenableFile(arguments.front())) {
-    documents_->OpenFile(arguments.front());
+    // Before the event loop runs: memory running out is told here as in a
+    // command, and the program starts with an empty text.
+    try {
+      documents_->OpenFile(arguments.front());
+    } catch (const std::bad_alloc&) {
+      dialogs_->Show(this, OutOfMemoryMessage());
+    }
   }
   source_->setFocus();
   return true;
