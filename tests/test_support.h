@@ -19,6 +19,7 @@
 #include "core/base/wide_text.h"
 
 #if !defined(_WIN32)
+#include <sys/stat.h>
 #include <sys/wait.h>
 #endif
 
@@ -172,6 +173,17 @@ inline int RunCliProgram(const std::string& arguments,
 #endif
 }
 #endif
+
+// A FIFO at `path`: a file whose reader waits until someone writes. False
+// where folders hold none (Windows).
+inline bool MakeFifo(const std::filesystem::path& path) {
+#if defined(_WIN32)
+  (void)path;
+  return false;
+#else
+  return mkfifo(path.c_str(), 0600) == 0;
+#endif
+}
 
 // Code page 1251 bytes of a UTF-8 literal, so that tests can be written in
 // readable Russian.

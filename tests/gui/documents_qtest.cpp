@@ -1,6 +1,7 @@
+#if !defined(_WIN32)
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <QClipboard>
 #include <QDragEnterEvent>
@@ -69,20 +70,20 @@ class DocumentsTest : public QObject {
   void FilesTheEditorCannotHoldAreRefused() {
     Session s;
     QVERIFY(s.Open(s.Make("a.txt", "kept")));
-    QCOMPARE(mkfifo((s.dir / "fifo").c_str(), 0600), 0);
     {
       std::ofstream big(s.dir / "big.txt", std::ios::binary);
       big.seekp(std::streamoff{kMaxDocumentBytes});
       big.put('x');
     }
-    const struct {
+    struct Case {
       QString path;
       const char* reason;
-    } cases[] = {
-        {s.Path("fifo"), "не является обычным файлом"},
-        {QStringLiteral("/dev/zero"), "не является обычным файлом"},
-        {s.Path("big.txt"), "файл больше 128 МБ"},
     };
+    std::vector<Case> cases = {{s.Path("big.txt"), "файл больше 128 МБ"}};
+    if (testing::MakeFifo(s.dir / "fifo")) {  // and so /dev/zero
+      cases.push_back({s.Path("fifo"), "не является обычным файлом"});
+      cases.push_back({"/dev/zero", "не является обычным файлом"});
+    }
     for (const auto& c : cases) {
       QVERIFY(!s.Open(c.path));
       QVERIFY2(s.dialogs.LastText().find(c.reason) != std::string::npos,
@@ -94,13 +95,16 @@ class DocumentsTest : public QObject {
   // Memory running out while a text is read ends that command only: the
   // message says why and the text in the editor stays.
   void RunningOutOfMemoryKeepsTheText() {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(_WIN32)
+    QSKIP("Windows has no limit on a process's own address space");
+#elif defined(__SANITIZE_ADDRESS__)
     QSKIP("AddressSanitizer reserves more address space than any limit");
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer)
     QSKIP("AddressSanitizer reserves more address space than any limit");
 #endif
 #endif
+#if !defined(_WIN32)
     Session s;
     QVERIFY(s.Open(s.Make("a.txt", "kept")));
     {
@@ -126,6 +130,7 @@ class DocumentsTest : public QObject {
         s.dialogs.LastText().c_str());
     QCOMPARE(s.Text(), std::string("kept"));
     QCOMPARE(s.DocumentPath(), s.Path("a.txt"));
+#endif
   }
 
   void SaveQuestionGuardsNewAndOpen() {

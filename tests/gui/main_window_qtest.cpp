@@ -1,5 +1,3 @@
-#include <sys/stat.h>
-
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
@@ -162,7 +160,9 @@ class MainWindowTest : public QObject {
   // selection survives the run.
   void UnreadableDatabaseIsReportedAndKeepsThePosition() {
     TempDir dir;
-    QCOMPARE(mkfifo((dir / "Profile.prof").c_str(), 0600), 0);
+    if (!testing::MakeFifo(dir / "Profile.prof")) {
+      QSKIP("no FIFO here to stand for a database that cannot be read");
+    }
     testing::WriteFile(dir / "Preferences.ini", "");
     Settings stored;
     stored.Pos = 2;
