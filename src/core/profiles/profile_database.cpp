@@ -35,8 +35,8 @@ void SetError(std::error_code* out, std::error_code error) {
   if (out != nullptr) *out = error;
 }
 
-// A marked (UTF-8) file holds each name byte as the code point of the same
-// value; the header to look for must be spelt that way too.
+// A marked (UTF-8) file holds a name as the UTF-8 of its code page 1251
+// characters; the header to look for must be spelt that way too.
 std::string StoredName(std::string_view name, bool marked) {
   return marked ? Cp1251ToUtf8(name) : std::string(name);
 }
