@@ -44,14 +44,15 @@ measure() {
 }
 
 declare -A result
-# row KEY LABEL MB: prints a line and keeps the median and peak under KEY.
+# row KEY LABEL MB: prints a line and keeps the median and peak under KEY;
+# `xxd_median` gives the ratio to xxd -i on the same text.
 row() {
   local key=$1 label=$2 mb=$3
   result[$key]=$median
   result[$key.peak]=$peak
   awk -v l="$label" -v s="$median" -v lo="$low" -v hi="$high" -v m="$mb" \
-      -v p="$peak" 'BEGIN {
-    printf "%-40s %8.3f  %7.3f-%-7.3f %9.0f %9s\n", l, s, lo, hi, m / s, p
+      -v p="$peak" -v x="$xxd_median" 'BEGIN {
+    printf "%-40s %8.3f  %7.3f-%-7.3f %9.0f %8.1fx %9s\n", l, s, lo, hi, m / s, x / s, p
   }'
 }
 
@@ -69,17 +70,20 @@ for mb in $sizes; do
   xxd_runs=$((big ? 1 : (runs < 3 ? runs : 3)))
 
   echo
-  printf '%-40s %8s  %-15s %9s %9s\n' "$mb MB text" "median s" "range s" "MB/s" "peak MB"
+  printf '%-40s %8s  %-15s %9s %9s %9s\n' "$mb MB text" "median s" "range s" \
+    "MB/s" "xxd -i/x" "peak MB"
+  # First, so that every row can say how many times faster than xxd it is.
+  measure "$xxd_runs" "TIME xxd -i '$input'"
+  xxd_median=$median
+  row "xxd.$mb" "xxd -i ($xxd_runs run$([ "$xxd_runs" = 1 ] || echo s))" "$mb"
   measure "$runs" "TIME '$cli' table -o /dev/null '$input'"
   row "table.$mb" "trulvex-cli table (first profile)" "$mb"
   measure "$runs" "cat '$input' | TIME '$cli' table -o /dev/null -"
   row "table-pipe.$mb" "  the same through a pipe" "$mb"
-  if [ "$big" = 0 ]; then
-    measure "$runs" "TIME '$cli' table -p 'asm — de for pic' -o /dev/null '$input'"
-    row "table-de.$mb" "trulvex-cli table (second profile)" "$mb"
-    measure "$runs" "TIME '$cli' table -p 'mikrobasic for pic' -o /dev/null '$input'"
-    row "table-mb.$mb" "trulvex-cli table (MikroBasic profile)" "$mb"
-  fi
+  measure "$runs" "TIME '$cli' table -p 'asm — de for pic' -o /dev/null '$input'"
+  row "table-de.$mb" "trulvex-cli table (second profile)" "$mb"
+  measure "$runs" "TIME '$cli' table -p 'mikrobasic for pic' -o /dev/null '$input'"
+  row "table-mb.$mb" "trulvex-cli table (MikroBasic profile)" "$mb"
   measure "$runs" "TIME '$cli' bin -q -o /dev/null '$input'"
   row "bin.$mb" "trulvex-cli bin" "$mb"
   measure "$runs" "cat '$input' | TIME '$cli' bin -q -o /dev/null -"
@@ -93,8 +97,6 @@ for mb in $sizes; do
   row "bin-file.$mb" "trulvex-cli bin to a file" "$mb"
   measure "$runs" "TIME cp '$input' '$work/out.cp'; rm -f '$work/out.cp'"
   row "cp.$mb" "cp to a file" "$mb"
-  measure "$xxd_runs" "TIME xxd -i '$input'"
-  row "xxd.$mb" "xxd -i ($xxd_runs run$([ "$xxd_runs" = 1 ] || echo s))" "$mb"
   rm -f "$input"
 done
 
@@ -110,7 +112,8 @@ for mb in $sizes; do
     printf "          bin   %5.0f MB/s (at least 2048) %s; to a file %.2f times cp (at most 1.5) %s\n",
       mb / b, verdict(mb / b >= 2048), bf / cp, verdict(bf / cp <= 1.5)
   }'
-  for key in table table-pipe bin bin-pipe bin-clean bin-clean-pipe; do
+  for key in table table-pipe table-de table-mb bin bin-pipe bin-clean \
+      bin-clean-pipe; do
     awk -v mb="$mb" -v k="$key" -v p="${result[$key.$mb.peak]}" 'BEGIN {
       printf "          peak %-14s %5.1f MB (at most 16) %s\n", k, p, (p <= 16 ? "met" : "NOT MET")
     }'
