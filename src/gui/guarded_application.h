@@ -7,10 +7,12 @@ namespace trulvex {
 
 class UserDialogs;
 
-// The program's application object. Memory running out in any event
-// handler (a dropped file, a button of any window, a timer) ends that
-// handler with a message instead of ending the program, so that the
-// user's text is still there to be saved.
+// The program's application object, the last line of defence: memory
+// running out in an event handler that did not catch it itself (the
+// windows' commands do, through RunGuarded) ends that handler with a
+// message instead of ending the program, so that the user's text is still
+// there to be saved. What Qt's own frames between here and the handler
+// held may be lost on the way; that costs bytes, the text is kept.
 class GuardedApplication : public QApplication {
  public:
   GuardedApplication(int& argc, char** argv);

@@ -15,6 +15,7 @@
 
 #include "core/profiles/profile_copy.h"
 #include "core/profiles/profile_database.h"
+#include "gui/memory_guard.h"
 #include "gui/owner_modal.h"
 #include "gui/qt_text.h"
 #include "gui/text_fit.h"
@@ -143,7 +144,8 @@ ImportWindow::ImportWindow(QWidget* manager, WindowHost* host, fs::path source,
           [this] { SetAllTicks(true); });
   connect(untick_all_, &QPushButton::clicked, this,
           [this] { SetAllTicks(false); });
-  connect(load_, &QPushButton::clicked, this, &ImportWindow::Load);
+  connect(load_, &QPushButton::clicked, this,
+          [this] { RunGuarded(host_->dialogs(), this, [this] { Load(); }); });
   connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 
   path_field_->setText(QStringLiteral("  ") +

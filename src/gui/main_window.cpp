@@ -33,6 +33,7 @@
 #include "gui/document_commands.h"
 #include "gui/editor.h"
 #include "gui/icons.h"
+#include "gui/memory_guard.h"
 #include "gui/menu_style.h"
 #include "gui/profile_manager_window.h"
 #include "gui/qt_text.h"
@@ -392,13 +393,9 @@ bool MainWindow::Start(const std::vector<std::filesystem::path>& arguments) {
   }
   SetMenuStyle(EffectiveMenuStyle(settings_.StyleMenu));
   if (!arguments.empty() && IsOpenableFile(arguments.front())) {
-    // Before the event loop runs: memory running out is told here as in a
-    // command, and the program starts with an empty text.
-    try {
-      documents_->OpenFile(arguments.front());
-    } catch (const std::bad_alloc&) {
-      dialogs_->Show(this, OutOfMemoryMessage());
-    }
+    // Memory running out leaves the program started with an empty text.
+    RunGuarded(dialogs_, this,
+               [this, &arguments] { documents_->OpenFile(arguments.front()); });
   }
   source_->setFocus();
   return true;
@@ -626,12 +623,7 @@ void MainWindow::SetMenuStyle(int style) {
 }
 
 void MainWindow::RunCommand(int command) {
-  // Memory running out ends the command, never the program.
-  try {
-    RunCommandUnguarded(command);
-  } catch (const std::bad_alloc&) {
-    dialogs_->Show(this, OutOfMemoryMessage());
-  }
+  RunGuarded(dialogs_, this, [this, command] { RunCommandUnguarded(command); });
 }
 
 void MainWindow::RunCommandUnguarded(int command) {
@@ -769,7 +761,7 @@ void MainWindow::OpenDroppedFiles(const QList<QUrl>& urls) {
   const std::filesystem::path path = DroppedFilePath(urls.first());
   // The first dropped file only; the text is kept unless the user agrees.
   if (!IsOpenableFile(path) || !ConfirmDiscard()) return;
-  documents_->OpenFile(path);
+  RunGuarded(dialogs_, this, [this, &path] { documents_->OpenFile(path); });
   source_->setFocus();
 }
 

@@ -12,11 +12,13 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <algorithm>
+#include <functional>
 #include <initializer_list>
 
 #include "core/profiles/profile_database.h"
 #include "core/profiles/profile_manager_rules.h"
 #include "gui/import_window.h"
+#include "gui/memory_guard.h"
 #include "gui/owner_modal.h"
 #include "gui/qt_text.h"
 #include "gui/text_fit.h"
@@ -102,7 +104,8 @@ void ProfileManagerWindow::BuildList() {
   list_->setObjectName(QStringLiteral("profileList"));
   list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   list_->setGeometry(10, 17, 175, 118);
-  connect(list_, &QListWidget::itemDoubleClicked, this, [this] { Edit(); });
+  connect(list_, &QListWidget::itemDoubleClicked, this,
+          Guarded(&ProfileManagerWindow::Edit));
 
   const auto button = [this](const char* name, const QString& text,
                              const QString& tip, int y) {
@@ -122,11 +125,16 @@ void ProfileManagerWindow::BuildList() {
                  QStringLiteral("Изменить данные в выбранном профиле"), 85);
   delete_ = button("deleteButton", QStringLiteral("Удалить"),
                    QStringLiteral("Удалить выделенные профили"), 110);
-  connect(import_, &QPushButton::clicked, this, [this] { Import(); });
-  connect(export_, &QPushButton::clicked, this, [this] { Export(); });
-  connect(new_, &QPushButton::clicked, this, [this] { New(); });
-  connect(edit_, &QPushButton::clicked, this, [this] { Edit(); });
-  connect(delete_, &QPushButton::clicked, this, [this] { Delete(); });
+  connect(import_, &QPushButton::clicked, this,
+          Guarded(&ProfileManagerWindow::Import));
+  connect(export_, &QPushButton::clicked, this,
+          Guarded(&ProfileManagerWindow::Export));
+  connect(new_, &QPushButton::clicked, this,
+          Guarded(&ProfileManagerWindow::New));
+  connect(edit_, &QPushButton::clicked, this,
+          Guarded(&ProfileManagerWindow::Edit));
+  connect(delete_, &QPushButton::clicked, this,
+          Guarded(&ProfileManagerWindow::Delete));
 }
 
 void ProfileManagerWindow::BuildForm() {
@@ -262,7 +270,8 @@ void ProfileManagerWindow::BuildForm() {
   cancel_->setObjectName(QStringLiteral("cancelButton"));
   cancel_->setGeometry(165, 514, 65, 25);
   form_.push_back(cancel_);
-  connect(accept_, &QPushButton::clicked, this, [this] { Accept(); });
+  connect(accept_, &QPushButton::clicked, this,
+          Guarded(&ProfileManagerWindow::Accept));
   connect(cancel_, &QPushButton::clicked, this, [this] { Cancel(); });
 
   // The frame, and the window with it, grow to hold a widened line.
@@ -341,6 +350,13 @@ void ProfileManagerWindow::New() {
   filling_ = false;
   Preview();
   name_->setFocus();
+}
+
+std::function<void()> ProfileManagerWindow::Guarded(
+    void (ProfileManagerWindow::*command)()) {
+  return [this, command] {
+    RunGuarded(host_->dialogs(), this, [this, command] { (this->*command)(); });
+  };
 }
 
 void ProfileManagerWindow::Edit() {

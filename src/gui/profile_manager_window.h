@@ -2,6 +2,7 @@
 #define TRULVEX_GUI_PROFILE_MANAGER_WINDOW_H_
 
 #include <QDialog>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,8 @@ class ProfileManagerWindow : public QDialog {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  // A button's command; memory running out ends it with a message.
+  std::function<void()> Guarded(void (ProfileManagerWindow::*command)());
   void BuildList();
   void BuildForm();
   void ConnectLiveReactions();
