@@ -1,31 +1,18 @@
 #include "gui/guarded_application.h"
 
-#include <cstdio>
-#include <new>
-
-#include "core/shell/text_document.h"
-#include "gui/user_dialogs.h"
+#include "gui/memory_guard.h"
 
 namespace trulvex {
 
-GuardedApplication::GuardedApplication(int& argc, char** argv)
-    : QApplication(argc, argv) {}
+GuardedApplication::GuardedApplication(int& argc, char** argv,
+                                       UserDialogs* dialogs)
+    : QApplication(argc, argv), dialogs_(dialogs) {}
 
 bool GuardedApplication::notify(QObject* receiver, QEvent* event) {
-  try {
-    return QApplication::notify(receiver, event);
-  } catch (const std::bad_alloc&) {
-    if (reporting_) return false;
-    reporting_ = true;
-    const UserMessage message = OutOfMemoryMessage();
-    if (dialogs_ != nullptr) {
-      dialogs_->Show(QApplication::activeWindow(), message);
-    } else {
-      std::fprintf(stderr, "trulvex: %s\n", message.text.c_str());
-    }
-    reporting_ = false;
-    return false;
-  }
+  bool handled = false;
+  RunGuarded(dialogs_, QApplication::activeWindow(),
+             [&] { handled = QApplication::notify(receiver, event); });
+  return handled;
 }
 
 }  // namespace trulvex

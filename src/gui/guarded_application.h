@@ -15,16 +15,12 @@ class UserDialogs;
 // held may be lost on the way; that costs bytes, the text is kept.
 class GuardedApplication : public QApplication {
  public:
-  GuardedApplication(int& argc, char** argv);
-
-  // Where the message is shown; until this is set, on standard error.
-  void set_dialogs(UserDialogs* dialogs) { dialogs_ = dialogs; }
+  GuardedApplication(int& argc, char** argv, UserDialogs* dialogs);
 
   bool notify(QObject* receiver, QEvent* event) override;
 
  private:
-  UserDialogs* dialogs_ = nullptr;
-  bool reporting_ = false;  // a failure while the message is up is not told
+  UserDialogs* dialogs_;
 };
 
 }  // namespace trulvex

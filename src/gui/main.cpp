@@ -42,7 +42,8 @@ int main(int argc, char** argv) {
     return std::fflush(stdout) == 0 ? 0 : 1;
   }
   trulvex::UseRussianSystemLocale();
-  trulvex::GuardedApplication app(argc, argv);
+  trulvex::QtUserDialogs dialogs;
+  trulvex::GuardedApplication app(argc, argv, &dialogs);
   QApplication::setApplicationName(QStringLiteral("trulvex"));
   QApplication::setApplicationVersion(QString::fromUtf8(trulvex::kVersion));
   QApplication::setDesktopFileName(QStringLiteral("trulvex"));
@@ -64,8 +65,6 @@ int main(int argc, char** argv) {
   const std::filesystem::path data = trulvex::DataDirectory();
   // The profile database is created at start-up: its directory comes first.
   trulvex::EnsureDataDirectory(data);
-  trulvex::QtUserDialogs dialogs;
-  app.set_dialogs(&dialogs);
   trulvex::MainWindow window(
       {data / trulvex::kSettingsFileName, data / trulvex::kProfileDatabaseName},
       &dialogs);

@@ -150,7 +150,7 @@ TEST(CliReliabilityTest, ExistingTargetThatIsNoRegularFileIsRefusedAtOnce) {
   // Windows has no FIFO in a folder; its null device stands for both.
   const std::vector<std::string> targets = {"NUL"};
 #else
-  ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+  ASSERT_TRUE(MakeFifo(dir / "fifo"));
   const std::vector<std::string> targets = {(dir / "fifo").string(),
                                             "/dev/null"};
 #endif

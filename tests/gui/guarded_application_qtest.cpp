@@ -12,6 +12,9 @@
 namespace trulvex {
 namespace {
 
+// The application's dialog seam, made before the application takes it.
+testing::ScriptedDialogs dialogs;
+
 // Runs out of memory with every event of its own kind.
 class StarvedObject : public QObject {
  public:
@@ -31,9 +34,6 @@ class GuardedApplicationTest : public QObject {
 
  private Q_SLOTS:
   void AFailedHandlerIsToldAndTheProgramGoesOn() {
-    testing::ScriptedDialogs dialogs;
-    auto* app = static_cast<GuardedApplication*>(qApp);
-    app->set_dialogs(&dialogs);
     StarvedObject starved;
     QEvent sent(StarvedObject::kStarve);
     QVERIFY(!QCoreApplication::sendEvent(&starved, &sent));
@@ -49,7 +49,6 @@ class GuardedApplicationTest : public QObject {
     QCOMPARE(starved.handled, 2);
     QVERIFY(later);
     QCOMPARE(dialogs.shown.size(), std::size_t{2});
-    app->set_dialogs(nullptr);
   }
 };
 
@@ -57,7 +56,7 @@ class GuardedApplicationTest : public QObject {
 }  // namespace trulvex
 
 int main(int argc, char** argv) {
-  trulvex::GuardedApplication app(argc, argv);
+  trulvex::GuardedApplication app(argc, argv, &trulvex::dialogs);
   trulvex::GuardedApplicationTest test;
   return QTest::qExec(&test, argc, argv);
 }
